@@ -1,0 +1,8 @@
+#!/usr/bin/env bash
+# Sets up the machine, builds the server and runs it; arguments go to kelvane-server.
+# Usage: scripts/run-server.sh [--port 8080] [--root DIR] ...
+set -euo pipefail
+top="$(cd "$(dirname "$0")/.." && pwd)"
+"$top/scripts/install-deps.sh"
+"$top/scripts/build.sh" "$top/build" -DKELVANE_TESTS=OFF
+exec "$top/build/bin/kelvane-server" "$@"
