@@ -1,0 +1,226 @@
+// Socket primitives of a Connection: bounded waits, line reading, exact transfers, closing.
+#include "server/net/Connection.h"
+
+#include "platform/TickCount.h"
+#include "server/http/DecimalFormat.h"
+
+#include <cstdio>
+#include <cstring>
+
+namespace {
+constexpr char CR = '\r';
+constexpr char LF = '\n';
+// The discarding phase of a cut line peeks at most this many bytes at a time.
+constexpr size_t DISCARD_CHUNK = 4096;
+} // namespace
+
+Connection::Connection(ServerApp* owner, int32_t index, uint32_t ioTimeoutMillisecondsValue)
+    : headers(this), app(owner), slotIndex(index), ioTimeoutMilliseconds(ioTimeoutMillisecondsValue) {}
+
+Connection::~Connection() {
+    closeSocket();
+}
+
+bool Connection::waitFor(platform::WaitFor what, int timeoutMilliseconds) {
+    return platform::waitSocket(currentSocket(), what, timeoutMilliseconds) > 0;
+}
+
+bool Connection::waitReadable() {
+    return waitFor(platform::WaitFor::Readable, static_cast<int>(ioTimeoutMilliseconds));
+}
+
+bool Connection::waitWritable() {
+    return waitFor(platform::WaitFor::Writable, static_cast<int>(ioTimeoutMilliseconds));
+}
+
+int32_t Connection::readLine(char* buffer, int32_t size) {
+    platform::SocketHandle client = currentSocket();
+    int32_t stored = 0;
+    // Peek at what has arrived, then take exactly up to the line's CR LF, so that nothing after
+    // the line leaves the socket; each wait is bounded as if every byte were received alone.
+    while (stored < size) {
+        if (!waitReadable())
+            return -1;
+        long peeked = platform::peekSome(client, buffer + stored, static_cast<size_t>(size - stored));
+        if (peeked <= 0)
+            return -1;
+        long take = peeked;
+        bool ended = false;
+        for (int32_t i = stored; i < stored + peeked; ++i) {
+            if (i > 0 && buffer[i] == LF && buffer[i - 1] == CR) {
+                take = i - stored + 1;
+                ended = true;
+                break;
+            }
+        }
+        long received = platform::receiveSome(client, buffer + stored, static_cast<size_t>(take));
+        if (received != take)
+            return -1;
+        bytesReceived += received;
+        stored += static_cast<int32_t>(received);
+        if (ended) {
+            buffer[stored - 2] = '\0';
+            return stored - 2;
+        }
+    }
+
+    // The line did not fit: keep its first size - 1 bytes and discard the rest up to its CR LF.
+    char previous = buffer[size - 1];
+    buffer[size - 1] = '\0';
+    char scratch[DISCARD_CHUNK];
+    for (;;) {
+        if (!waitReadable())
+            return -1;
+        long peeked = platform::peekSome(client, scratch, sizeof scratch);
+        if (peeked <= 0)
+            return -1;
+        long take = peeked;
+        bool ended = false;
+        for (long i = 0; i < peeked; ++i) {
+            if (scratch[i] == LF && previous == CR) {
+                take = i + 1;
+                ended = true;
+                break;
+            }
+            previous = scratch[i];
+        }
+        long received = platform::receiveSome(client, scratch, static_cast<size_t>(take));
+        if (received != take)
+            return -1;
+        bytesReceived += received;
+        if (ended)
+            return size;
+    }
+}
+
+int64_t Connection::receiveExact(void* buffer, int64_t n) {
+    if (n <= 0)
+        return n;
+    auto* bytes = static_cast<char*>(buffer);
+    int64_t total = 0;
+    while (total < n) {
+        if (!waitReadable())
+            return -1;
+        long received = platform::receiveSome(currentSocket(), bytes + total, static_cast<size_t>(n - total));
+        if (received <= 0)
+            return total;
+        total += received;
+        bytesReceived += received;
+    }
+    return n;
+}
+
+int64_t Connection::sendAll(const void* data, int64_t n) {
+    if (n <= 0)
+        return n;
+    const auto* bytes = static_cast<const char*>(data);
+    int64_t total = 0;
+    while (total < n) {
+        if (!waitWritable())
+            return -1;
+        long sent = platform::sendSome(currentSocket(), bytes + total, static_cast<size_t>(n - total));
+        if (sent <= 0)
+            return total;
+        total += sent;
+    }
+    return n;
+}
+
+int64_t Connection::sendWord(uint32_t value) {
+    unsigned char bytes[4] = {static_cast<unsigned char>(value), static_cast<unsigned char>(value >> 8),
+                              static_cast<unsigned char>(value >> 16),
+                              static_cast<unsigned char>(value >> 24)};
+    return sendAll(bytes, 4);
+}
+
+int32_t Connection::readInputEvent(uint8_t record[12]) {
+    // The wait for the next input record has no time-out: a remote control session may stay idle.
+    if (!waitFor(platform::WaitFor::Readable, -1))
+        return 0;
+    return receiveExact(record, 12) == 12 ? 1 : 0;
+}
+
+void Connection::closeSocket() {
+    platform::SocketHandle client;
+    {
+        std::lock_guard guard(socketLock);
+        client = socket.exchange(platform::INVALID_SOCKET_HANDLE);
+    }
+    if (client == platform::INVALID_SOCKET_HANDLE)
+        return;
+    bool bodyLeftUnread = bodyStart >= 0 && declaredBodyLength > bytesReceived - bodyStart;
+    if (bodyLeftUnread || platform::pendingBytes(client) > 0)
+        lingerAndClose(client);
+    else
+        platform::closeSocketHandle(client);
+    bytesReceived = 0;
+    bodyStart = -1;
+    declaredBodyLength = 0;
+}
+
+void Connection::lingerAndClose(platform::SocketHandle client) {
+    // Closing with unread bytes makes the kernel reset the connection, which can destroy reply
+    // bytes the client has not read yet. End the sending side first, then discard what still
+    // arrives for a short, bounded time; none of it is acted on.
+    platform::shutdownSocket(client, platform::ShutdownDirection::Sending);
+    uint32_t start = platform::tickCount();
+    char scratch[DISCARD_CHUNK];
+    for (;;) {
+        uint32_t elapsed = platform::tickCount() - start;
+        if (elapsed >= static_cast<uint32_t>(LINGER_MILLISECONDS))
+            break;
+        if (platform::waitSocket(client, platform::WaitFor::Readable,
+                                 LINGER_MILLISECONDS - static_cast<int>(elapsed)) <= 0)
+            break;
+        if (platform::receiveSome(client, scratch, sizeof scratch) <= 0)
+            break;
+    }
+    platform::closeSocketHandle(client);
+}
+
+void Connection::abortSocket() {
+    std::lock_guard guard(socketLock);
+    platform::SocketHandle client = socket.load();
+    if (client != platform::INVALID_SOCKET_HANDLE)
+        platform::shutdownSocket(client, platform::ShutdownDirection::Both);
+}
+
+int64_t Connection::requestContentLength() const {
+    const char* value = headers.findValue("Content-length");
+    return value == nullptr ? 0 : parseDecimal64(value);
+}
+
+int32_t Connection::requestCommandId() const {
+    const char* value = headers.findValue("Command-ID");
+    return value == nullptr ? 0 : parseDecimal32(value);
+}
+
+void Connection::setContentType(const char* text) {
+    std::strncpy(contentType, text, CONTENT_TYPE_SIZE - 1);
+    contentType[CONTENT_TYPE_SIZE - 1] = '\0';
+}
+
+int32_t Connection::writeResponseHeader(int32_t status, int32_t commandId, int64_t contentLength) {
+    char line[128];
+    int length = std::snprintf(line, sizeof line, "HTTP/1.1 %d OK\r\n", status);
+    if (sendAll(line, length) < 0)
+        return -1;
+    headers.clear();
+    headers.addLine("Cache-Control: no-cache, must-revalidate");
+    if (contentType[0] == '\0') {
+        headers.addLine("Content-Type: text/html");
+    } else {
+        std::snprintf(line, sizeof line, "Content-Type: %s", contentType);
+        headers.addLine(line);
+    }
+    headers.addLine("Connection: close");
+    if (contentLength > 0) {
+        char digits[24];
+        formatDecimal64(contentLength, digits);
+        std::snprintf(line, sizeof line, "Content-Length: %s", digits);
+        headers.addLine(line);
+    }
+    std::snprintf(line, sizeof line, "Command-ID: %d", commandId);
+    headers.addLine(line);
+    return headers.writeHeaders() < 0 ? -1 : 1;
+}

@@ -1,0 +1,27 @@
+// kelvane-server's entry point.
+#include "server/ui/CommandLine.h"
+#include "server/ui/HeadlessRun.h"
+#include "server/ui/ServerApp.h"
+
+#include <cstdio>
+
+int main(int argc, char** argv) {
+    CommandLineResult commandLine = parseCommandLine(argc, argv);
+    switch (commandLine.action) {
+    case CommandLineAction::ShowHelp:
+        std::fputs(commandLineHelp(), stdout);
+        return 0;
+    case CommandLineAction::ShowVersion:
+        std::printf("kelvane-server %s\n", KELVANE_VERSION);
+        return 0;
+    case CommandLineAction::Invalid:
+        std::fprintf(stderr, "kelvane-server: %s\n%s", commandLine.error.c_str(), commandLineHelp());
+        return 2;
+    case CommandLineAction::Run:
+        break;
+    }
+    // The application object lives until the process ends: workers still serving when the program
+    // exits may use it.
+    auto* app = new ServerApp(commandLine.options);
+    return runHeadless(*app);
+}
