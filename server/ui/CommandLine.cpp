@@ -1,6 +1,8 @@
 // Parsing of kelvane-server's options.
 #include "server/ui/CommandLine.h"
 
+#include "platform/Registry.h"
+
 #include <cstdlib>
 #include <cstring>
 #include <string_view>
@@ -19,6 +21,7 @@ const char* commandLineHelp() {
 
 CommandLineResult parseCommandLine(int argc, const char* const* argv) {
     CommandLineResult result;
+    result.options.registryPath = platform::defaultRegistryFile();
     for (int i = 1; i < argc; ++i) {
         std::string_view argument = argv[i];
         auto needValue = [&](std::string& target) -> bool {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "server/commands/CommandHandler.h"
+#include "server/settings/SettingsSnapshot.h"
 
 #include <cstdint>
 #include <string>
@@ -12,12 +13,9 @@ class MainStatusDialog;
 struct ServerOptions {
     uint16_t port = 80;
     std::string rootFolder = ".";
-    std::string registryPath;
+    std::string registryPath; // the settings store; empty: none (every setting reads as missing)
     bool headless = false;
 };
-
-inline constexpr int32_t PASSWORD_SIZE = 21;
-inline constexpr int32_t INIT_PATH_SIZE = 260;
 
 class ServerApp {
   public:
@@ -25,6 +23,9 @@ class ServerApp {
     ServerApp(const ServerApp&) = delete;
     ServerApp& operator=(const ServerApp&) = delete;
     virtual ~ServerApp() = default;
+
+    // Fills the settings snapshot from the store; called once, by the constructor.
+    void loadSettings();
 
     CommandHandler commandHandler;
     // The settings snapshot, taken once at construction; read-only afterwards.
