@@ -1,31 +1,53 @@
-// The headless run: start, announce the addresses, wait for a termination request, stop.
+// The headless message loop: the window's queue, its one timer and termination requests.
 #include "server/ui/HeadlessRun.h"
 
-#include "platform/Network.h"
-#include "platform/Signals.h"
-#include "server/net/Listener.h"
-#include "server/ui/ServerApp.h"
+#include "platform/TickCount.h"
+#include "server/ui/MainStatusDialog.h"
+#include "server/ui/StatusMessages.h"
+#include "server/ui/TerminationRequests.h"
 
-#include <cstdio>
+StatusView& HeadlessToolkit::statusView(MainStatusDialog& dialog) {
+    view.dialog = &dialog;
+    return view;
+}
 
-int runHeadless(ServerApp& app) {
-    platform::blockTerminationRequests();
-    if (startServer(&app, app.options.port) == 0) {
-        std::fprintf(stderr, "Can not start server. Make sure port 80 was not in use.\n");
-        stopServer();
-        return 1;
+void HeadlessToolkit::showMessageBox(const std::string& text, const std::string& caption,
+                                     MessageBoxIcon icon) {
+    view.showMessageBox(text, caption, icon);
+}
+
+int HeadlessToolkit::runMessageLoop(MainStatusDialog& dialog) {
+    int exitStatus = 0;
+    platform::MessageQueue& queue = dialog.messageQueue();
+    if (dialog.serverListening()) {
+        view.startPrinting(dialog.shownPort());
+        exitOnTerminationRequest(dialog.windowHandle());
+    } else {
+        // Nobody could dismiss the message box or choose Exit: the run ends as Exit would end it.
+        exitStatus = 1;
+        queue.post({WM_COMMAND, ID_EXIT, 0});
     }
-    uint16_t port = listeningPort();
-    for (const auto& address : platform::interfaceAddresses()) {
-        char text[16];
-        platform::formatAddress(address.data(), text);
-        if (port == 80)
-            std::printf("http://%s/\n", text);
-        else
-            std::printf("http://%s:%u/\n", text, port);
+
+    uint32_t nextTick = platform::tickCount() + view.timerPeriod();
+    for (;;) {
+        int wait = -1;
+        if (view.timerPeriod() != 0) {
+            int32_t remaining = static_cast<int32_t>(nextTick - platform::tickCount());
+            wait = remaining > 0 ? remaining : 0;
+        }
+        platform::WindowMessage message;
+        if (!queue.waitNext(message, wait)) {
+            // The timer's turn; a late tick is not made up for.
+            uint32_t now = platform::tickCount();
+            nextTick += view.timerPeriod();
+            if (static_cast<int32_t>(nextTick - now) <= 0)
+                nextTick = now + view.timerPeriod();
+            dialog.handleMessage({WM_TIMER, view.timerIdentifier(), 0});
+            continue;
+        }
+        if (message.message == WM_QUIT)
+            break;
+        dialog.handleMessage(message);
     }
-    std::fflush(stdout);
-    platform::waitForTerminationRequest();
-    stopServer();
-    return 0;
+    return exitStatus;
 }

@@ -1,8 +1,23 @@
-// Running the server without a status window.
+// The status window's logic run without a display: its changes are logged to standard output.
 #pragma once
 
-class ServerApp;
+#include "server/ui/HeadlessView.h"
+#include "server/ui/WindowToolkit.h"
 
-// Starts the server, prints the address of each interface it serves, runs until SIGINT or
-// SIGTERM, then stops the server. Returns the process exit status.
-int runHeadless(ServerApp& app);
+#include <cstdio>
+
+class HeadlessToolkit : public WindowToolkit {
+  public:
+    explicit HeadlessToolkit(std::FILE* out = stdout, std::FILE* errors = stderr)
+        : view(out, errors), errorOutput(errors) {}
+
+    StatusView& statusView(MainStatusDialog& dialog) override;
+    // Exit status 1 when the server could not start (the message box went to standard error),
+    // 0 after a termination request.
+    int runMessageLoop(MainStatusDialog& dialog) override;
+    void showMessageBox(const std::string& text, const std::string& caption, MessageBoxIcon icon) override;
+
+  private:
+    HeadlessView view;
+    std::FILE* errorOutput;
+};

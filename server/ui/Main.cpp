@@ -1,4 +1,5 @@
 // kelvane-server's entry point.
+#include "platform/Signals.h"
 #include "server/ui/CommandLine.h"
 #include "server/ui/HeadlessRun.h"
 #include "server/ui/ServerApp.h"
@@ -20,8 +21,14 @@ int main(int argc, char** argv) {
     case CommandLineAction::Run:
         break;
     }
-    // The application object lives until the process ends: workers still serving when the program
-    // exits may use it.
+    // Only the thread that turns SIGINT and SIGTERM into Exit receives them.
+    platform::blockTerminationRequests();
+
+    // The application object lives until the process ends: workers still serving when the
+    // program exits may use it.
     auto* app = new ServerApp(commandLine.options);
-    return runHeadless(*app);
+    HeadlessToolkit headless;
+    if (app->startUp(headless) == 0)
+        return 1;
+    return app->exitStatus;
 }

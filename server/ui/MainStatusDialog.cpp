@@ -35,6 +35,7 @@ void MainStatusDialog::launchServer() {
         view->showMessageBox(PORT_FAILURE_TEXT, MESSAGE_BOX_CAPTION, MessageBoxIcon::Error);
         return;
     }
+    listening = true;
     view->setTimer(TIMER_REFRESH, REFRESH_PERIOD_MILLISECONDS);
     refreshTimer = TIMER_REFRESH;
     // With --port 0 the port is chosen by the system: show the one actually used.
@@ -177,9 +178,9 @@ void MainStatusDialog::paintFileCounter(int which) {
 }
 
 uint16_t MainStatusDialog::shownPort() const {
-    uint16_t listening = control.listeningPort();
-    if (listening != 0)
-        return listening;
+    uint16_t portInUse = control.listeningPort();
+    if (portInUse != 0)
+        return portInUse;
     return app != nullptr ? app->options.port : SERVER_PORT;
 }
 

@@ -87,6 +87,10 @@ class MainStatusDialog {
     // What the window shows (read by tests and by the headless log).
     bool restartEnabled() const { return restartButtonEnabled; }
     bool timerRunning() const { return refreshTimer != 0; }
+    // The port the server listens on, or the one it was asked to use while it does not listen.
+    uint16_t shownPort() const;
+    // Whether launching the server succeeded.
+    bool serverListening() const { return listening; }
     int threadRowCount() const;
 
   private:
@@ -116,7 +120,6 @@ class MainStatusDialog {
 
     // The row position of a slot index: rows stay in slot order.
     int rowPosition(int32_t index) const;
-    uint16_t shownPort() const;
 
     const StatusSources sources;
     const ServerControl control;
@@ -124,6 +127,7 @@ class MainStatusDialog {
     platform::WindowHandle window = 0;
     StatusView* view = nullptr;
     int32_t serverStarted = 0;
+    bool listening = false;
     uintptr_t refreshTimer = 0;
     bool menuBarMade = false;
     bool restartButtonEnabled = false;
