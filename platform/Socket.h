@@ -32,13 +32,19 @@ uint16_t localPort(SocketHandle socket);
 // Returns 1 when ready, 0 on time-out, -1 on error.
 int waitSocket(SocketHandle socket, WaitFor what, int timeoutMilliseconds);
 
-// One receive: the count (> 0), 0 when the peer closed, -1 on error.
+// Result of a receive or send that found nothing to take or no room; the caller waits again.
+inline constexpr long SOCKET_WOULD_BLOCK = -2;
+
+// One receive that never blocks: the count (> 0), 0 when the peer closed, -1 on error,
+// SOCKET_WOULD_BLOCK when nothing is there yet.
 long receiveSome(SocketHandle socket, void* buffer, size_t size);
 
 // Like receiveSome, but leaves the bytes in the socket.
 long peekSome(SocketHandle socket, void* buffer, size_t size);
 
-// One send (never raises SIGPIPE): the count (> 0), 0 or -1 when the send failed.
+// One send that never blocks and never raises SIGPIPE: the count (> 0), 0 or -1 when the send
+// failed, SOCKET_WOULD_BLOCK when there is no room. A blocking send would wait until the whole
+// buffer is queued, past any time-out, when the peer stops reading.
 long sendSome(SocketHandle socket, const void* data, size_t size);
 
 // Number of bytes that can be received without waiting; 0 when unknown.

@@ -83,27 +83,33 @@ int waitSocket(SocketHandle socket, WaitFor what, int timeoutMilliseconds) {
 
 long receiveSome(SocketHandle socket, void* buffer, size_t size) {
     for (;;) {
-        ssize_t result = ::recv(socket, buffer, size, 0);
+        ssize_t result = ::recv(socket, buffer, size, MSG_DONTWAIT);
         if (result < 0 && errno == EINTR)
             continue;
+        if (result < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
+            return SOCKET_WOULD_BLOCK;
         return result < 0 ? -1 : static_cast<long>(result);
     }
 }
 
 long peekSome(SocketHandle socket, void* buffer, size_t size) {
     for (;;) {
-        ssize_t result = ::recv(socket, buffer, size, MSG_PEEK);
+        ssize_t result = ::recv(socket, buffer, size, MSG_PEEK | MSG_DONTWAIT);
         if (result < 0 && errno == EINTR)
             continue;
+        if (result < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
+            return SOCKET_WOULD_BLOCK;
         return result < 0 ? -1 : static_cast<long>(result);
     }
 }
 
 long sendSome(SocketHandle socket, const void* data, size_t size) {
     for (;;) {
-        ssize_t result = ::send(socket, data, size, MSG_NOSIGNAL);
+        ssize_t result = ::send(socket, data, size, MSG_NOSIGNAL | MSG_DONTWAIT);
         if (result < 0 && errno == EINTR)
             continue;
+        if (result < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
+            return SOCKET_WOULD_BLOCK;
         return result < 0 ? -1 : static_cast<long>(result);
     }
 }

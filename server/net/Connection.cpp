@@ -42,6 +42,8 @@ int32_t Connection::readLine(char* buffer, int32_t size) {
         if (!waitReadable())
             return -1;
         long peeked = platform::peekSome(client, buffer + stored, static_cast<size_t>(size - stored));
+        if (peeked == platform::SOCKET_WOULD_BLOCK)
+            continue;
         if (peeked <= 0)
             return -1;
         long take = peeked;
@@ -72,6 +74,8 @@ int32_t Connection::readLine(char* buffer, int32_t size) {
         if (!waitReadable())
             return -1;
         long peeked = platform::peekSome(client, scratch, sizeof scratch);
+        if (peeked == platform::SOCKET_WOULD_BLOCK)
+            continue;
         if (peeked <= 0)
             return -1;
         long take = peeked;
@@ -94,17 +98,25 @@ int32_t Connection::readLine(char* buffer, int32_t size) {
 }
 
 int64_t Connection::receiveExact(void* buffer, int64_t n) {
+    int64_t arrived = 0;
+    return receiveExact(buffer, n, arrived);
+}
+
+int64_t Connection::receiveExact(void* buffer, int64_t n, int64_t& arrived) {
+    arrived = 0;
     if (n <= 0)
         return n;
     auto* bytes = static_cast<char*>(buffer);
-    int64_t total = 0;
-    while (total < n) {
+    while (arrived < n) {
         if (!waitReadable())
             return -1;
-        long received = platform::receiveSome(currentSocket(), bytes + total, static_cast<size_t>(n - total));
+        long received =
+            platform::receiveSome(currentSocket(), bytes + arrived, static_cast<size_t>(n - arrived));
+        if (received == platform::SOCKET_WOULD_BLOCK)
+            continue;
         if (received <= 0)
-            return total;
-        total += received;
+            return arrived;
+        arrived += received;
         bytesReceived += received;
     }
     return n;
@@ -119,6 +131,8 @@ int64_t Connection::sendAll(const void* data, int64_t n) {
         if (!waitWritable())
             return -1;
         long sent = platform::sendSome(currentSocket(), bytes + total, static_cast<size_t>(n - total));
+        if (sent == platform::SOCKET_WOULD_BLOCK)
+            continue;
         if (sent <= 0)
             return total;
         total += sent;
@@ -172,7 +186,8 @@ void Connection::lingerAndClose(platform::SocketHandle client) {
         if (platform::waitSocket(client, platform::WaitFor::Readable,
                                  LINGER_MILLISECONDS - static_cast<int>(elapsed)) <= 0)
             break;
-        if (platform::receiveSome(client, scratch, sizeof scratch) <= 0)
+        long received = platform::receiveSome(client, scratch, sizeof scratch);
+        if (received <= 0 && received != platform::SOCKET_WOULD_BLOCK)
             break;
     }
     platform::closeSocketHandle(client);

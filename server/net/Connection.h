@@ -42,6 +42,8 @@ class Connection {
 
     // n; fewer (possibly 0) when the peer closed or a receive failed; -1 on time-out.
     int64_t receiveExact(void* buffer, int64_t n);
+    // The same; arrived tells how many bytes were stored in buffer, also after a time-out.
+    int64_t receiveExact(void* buffer, int64_t n, int64_t& arrived);
 
     // n; fewer (possibly 0) when the peer closed or a send failed; -1 on time-out.
     int64_t sendAll(const void* data, int64_t n);

@@ -19,6 +19,10 @@ uint32_t poolTimeout = IO_TIMEOUT_SECONDS * 1000;
 // The pool's reference to each slot's Connection; a worker holds its own reference, so a
 // Connection stays valid for as long as its worker uses it, even after stop or restart.
 std::shared_ptr<Connection> poolConnections[WORKER_COUNT];
+// Each start begins a new generation; a worker of an earlier run ends even if a new listening
+// socket exists by the time it looks.
+std::atomic<uint32_t> serverGeneration{0};
+std::atomic<int32_t> liveWorkers{0};
 
 // Slot writes of a worker: skipped once the worker has been retired by a restart.
 template <typename Write>
@@ -36,11 +40,11 @@ void resetSlot(const Connection* connection, int32_t index) {
     });
 }
 
-void workerMain(int32_t index, std::shared_ptr<Connection> connection) {
+void workerMain(int32_t index, std::shared_ptr<Connection> connection, uint32_t generation) {
     WorkerSlot& slot = workerSlots[index];
     Connection* own = connection.get();
     for (;;) {
-        if (own != nullptr && own->isRetired())
+        if ((own != nullptr && own->isRetired()) || serverGeneration.load() != generation)
             return;
         resetSlot(own, index);
         if (listenSocket.load() == platform::INVALID_SOCKET_HANDLE)
@@ -79,8 +83,18 @@ void workerMain(int32_t index, std::shared_ptr<Connection> connection) {
 }
 
 platform::ThreadId launchWorker(int32_t index, std::shared_ptr<Connection> connection) {
-    return platform::startThread(
-        [index, connection = std::move(connection)]() mutable { workerMain(index, std::move(connection)); });
+    uint32_t generation = serverGeneration.load();
+    liveWorkers.fetch_add(1);
+    platform::ThreadId id =
+        platform::startThread([index, connection = std::move(connection), generation]() mutable {
+            workerMain(index, connection, generation);
+            // The Connection is released before the worker counts as gone.
+            connection.reset();
+            liveWorkers.fetch_sub(1);
+        });
+    if (id == 0)
+        liveWorkers.fetch_sub(1);
+    return id;
 }
 
 } // namespace
@@ -92,6 +106,7 @@ int32_t startServer(ServerApp* app, uint16_t port, uint32_t ioTimeoutMillisecond
     if (platform::bindToAnyAddress(listening, port) != 0 ||
         platform::listenOn(listening, LISTEN_BACKLOG) != 0)
         return 0;
+    serverGeneration.fetch_add(1);
     poolApp = app;
     poolTimeout = ioTimeoutMilliseconds;
     for (int32_t i = 0; i < WORKER_COUNT; ++i) {
@@ -156,4 +171,8 @@ void restartWorker(WorkerSlot& slot) {
 uint16_t listeningPort() {
     platform::SocketHandle listening = listenSocket.load();
     return listening == platform::INVALID_SOCKET_HANDLE ? 0 : platform::localPort(listening);
+}
+
+int32_t runningWorkerCount() {
+    return liveWorkers.load();
 }

@@ -38,3 +38,6 @@ void restartWorker(WorkerSlot& slot);
 
 // The port the server listens on, 0 when it does not listen.
 uint16_t listeningPort();
+
+// Worker threads still running, retired and stopped ones included until they have ended.
+int32_t runningWorkerCount();
