@@ -4,5 +4,6 @@
 set -euo pipefail
 top="$(cd "$(dirname "$0")/.." && pwd)"
 "$top/scripts/install-deps.sh"
-"$top/scripts/build.sh" "$top/build" -DKELVANE_TESTS=OFF
-exec "$top/build/bin/kelvane-server" "$@"
+# A build folder of its own, without the tests, so that the first start is quick.
+"$top/scripts/build.sh" "$top/build-run" -DKELVANE_TESTS=OFF
+exec "$top/build-run/bin/kelvane-server" "$@"

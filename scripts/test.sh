@@ -4,6 +4,6 @@
 set -euo pipefail
 top="$(cd "$(dirname "$0")/.." && pwd)"
 "$top/scripts/install-deps.sh"
-"$top/scripts/build.sh" "$top/build"
+"$top/scripts/build.sh" "$top/build" -DKELVANE_TESTS=ON
 cd "$top/build"
 ctest --output-on-failure -j"$(nproc)" "$@"
