@@ -4,6 +4,7 @@ import * as client from '../net/commandClient.js';
 import { el, replaceChildren } from './dom.js';
 import { confirmDialog, promptDialog } from './dialogs.js';
 import { humanSize, kindLabel, localDateTime } from './format.js';
+import { sortEntries } from './sorting.js';
 import { childPath, isPlainName, joinPath, resolveTarget, splitPath } from './paths.js';
 import { createFolderOutcome, deleteOutcome, describeError, moveOutcome, uploadOutcome } from './outcomes.js';
 
@@ -15,23 +16,6 @@ const COLUMNS = [
 ];
 
 const DOWNLOADS_AT_ONCE = 2;
-
-const collator = new Intl.Collator(undefined, { numeric: true, sensitivity: 'base' });
-
-function compareEntries(a, b, key) {
-  switch (key) {
-    case 'kind': return collator.compare(kindLabel(a), kindLabel(b)) || collator.compare(a.name, b.name);
-    case 'size': return a.size - b.size || collator.compare(a.name, b.name);
-    case 'time': return (a.lastWriteMs ?? -Infinity) - (b.lastWriteMs ?? -Infinity) || collator.compare(a.name, b.name);
-    default: return collator.compare(a.name, b.name);
-  }
-}
-
-// Folders always come first; the chosen column orders each group.
-export function sortEntries(entries, key, ascending) {
-  const direction = ascending ? 1 : -1;
-  return [...entries].sort((a, b) => (Number(b.isFolder) - Number(a.isFolder)) || direction * compareEntries(a, b, key));
-}
 
 export class FileView {
   constructor({ initialPath, notices, transfers, onOpenScreen }) {

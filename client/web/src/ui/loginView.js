@@ -10,7 +10,7 @@ export class LoginView {
     this.input = el('input', { type: 'password', id: 'password', name: 'password', autocomplete: 'current-password', required: true });
     this.problem = el('p', { class: 'login-problem', role: 'alert' });
     this.submit = el('button', { type: 'submit', class: 'primary' }, 'Open');
-    this.element = el('section', { class: 'login-view', 'aria-label': 'Password' },
+    this.element = el('section', { class: 'login-view', 'aria-label': 'Sign in' },
       el('form', { class: 'login-form', on: { submit: (event) => { event.preventDefault(); this.check(); } } },
         el('h2', {}, 'This handheld is protected by a password'),
         el('label', { for: 'password' }, 'Password'),

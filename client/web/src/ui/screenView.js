@@ -146,6 +146,7 @@ export class ScreenView {
     session.drawTimes = session.drawTimes.filter((time) => now - time <= RATE_WINDOW_MS);
     this.rate.textContent = `${(session.drawTimes.length / (RATE_WINDOW_MS / 1000)).toFixed(1)} frames/s`;
     this.received.textContent = `${humanSize(session.bytes)} received`;
+    this.received.title = `${session.bytes.toLocaleString()} bytes`;
   }
 
   applyZoom() {
