@@ -48,15 +48,16 @@ export class FileView {
     this.dropHint = el('div', { class: 'drop-hint', 'aria-hidden': 'true' }, 'Drop files to upload them here');
 
     this.element = el('section', { class: 'file-view', 'aria-label': 'Files on the handheld', on: { keydown: (e) => this.onKey(e) } },
-      el('nav', { class: 'breadcrumbs', 'aria-label': 'Folder path' }, this.breadcrumbs),
+      el('div', { class: 'location-bar' },
+        el('nav', { class: 'breadcrumbs', 'aria-label': 'Folder path' }, this.breadcrumbs),
+        this.freeSpace,
+        button('Remote screen', onOpenScreen, { class: 'accent' })),
       el('div', { class: 'toolbar', role: 'toolbar', 'aria-label': 'File commands' },
         button('Upload files…', () => this.fileInput.click(), { class: 'primary' }),
         button('New folder…', () => this.newFolder()),
         this.downloadButton, this.renameButton, this.deleteButton,
-        button('Refresh', () => this.refresh()),
         el('span', { class: 'toolbar-gap' }),
-        this.freeSpace,
-        button('Remote screen', onOpenScreen, { class: 'accent' })),
+        button('Refresh', () => this.refresh())),
       this.fileInput,
       el('div', { class: 'table-frame' }, this.table, this.dropHint),
       this.transfers.element);
