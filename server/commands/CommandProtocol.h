@@ -1,4 +1,4 @@
-// Command numbers and result words of the command protocol.
+// Command numbers, result words, line sizes and status labels of the command protocol.
 #pragma once
 
 #include <cstdint>
@@ -25,3 +25,14 @@ inline constexpr uint32_t RESULT_OK = 4000;
 inline constexpr uint32_t RESULT_FAILED = 4004;
 inline constexpr uint32_t RESULT_EXISTS_FOLDER = 4005;
 inline constexpr uint32_t RESULT_EXISTS_FILE = 4006;
+
+// A path line keeps at most 1023 bytes of text; a password line at most 29.
+inline constexpr int32_t PATH_LINE_SIZE = 1024;
+inline constexpr int32_t PASSWORD_LINE_SIZE = 30;
+
+// Room that labelForCommand needs: the longest label, "Check Disk Space.", and its NUL.
+inline constexpr int32_t COMMAND_LABEL_SIZE = 18;
+
+// Copies the status-window label of a command value (UTF-16, NUL-terminated) into buffer, which
+// holds at least COMMAND_LABEL_SIZE units. Values without a label of their own show "Get Page.".
+void labelForCommand(int32_t command, char16_t* buffer);
