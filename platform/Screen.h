@@ -13,8 +13,8 @@ struct ScreenSize {
 };
 ScreenSize readScreenSize();
 
-// How the pixels of a bitmap section lie in memory. 16 and 32 bits per pixel carry channel masks
-// (within a little-endian pixel word); 24 bits per pixel is blue, green, red bytes.
+// How the pixels of a bitmap section lie in memory: each pixel a little-endian word of 16, 24 or
+// 32 bits holding the three channels under their masks (24 bits: blue, green, red bytes).
 struct SectionLayout {
     int32_t width = 0;
     int32_t height = 0;
@@ -49,8 +49,8 @@ class ScreenContext {
 // Pixel memory in a section layout, owned by the section.
 class BitmapSection {
   public:
-    BitmapSection(const SectionLayout& layout, std::unique_ptr<uint8_t[]> memory)
-        : sectionLayout(layout), memory(std::move(memory)) {}
+    BitmapSection(const SectionLayout& layout, std::unique_ptr<uint8_t[]> pixelMemory)
+        : sectionLayout(layout), memory(std::move(pixelMemory)) {}
 
     const SectionLayout& layout() const { return sectionLayout; }
     uint8_t* pixels() const { return memory.get(); }

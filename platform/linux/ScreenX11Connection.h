@@ -1,0 +1,21 @@
+// Connections to the X display that the capture and input backends open, safe for a long-lived server.
+#pragma once
+
+#include <X11/Xlib.h>
+#include <functional>
+
+namespace platform {
+
+// Opens the display named by DISPLAY; null when it does not open. On such a connection a protocol
+// error is counted instead of ending the process, and a lost server makes the calls fail instead
+// of ending the process. Each connection is used by one thread at a time.
+Display* openDisplayConnection();
+
+// Closes a connection from openDisplayConnection; null is ignored.
+void closeDisplayConnection(Display* display);
+
+// Runs request (which returns false when Xlib refused it), waits until the server has answered it,
+// and tells whether it went through without a protocol error.
+bool requestSucceeds(Display* display, const std::function<bool()>& request);
+
+} // namespace platform
