@@ -75,12 +75,14 @@ TEST_F(FileSystemOperationsTest, DeleteFolderRemovesEverythingInside) {
 }
 
 TEST_F(FileSystemOperationsTest, DeleteFolderFailures) {
-    for (const char* path : {"missing", "", "file.txt"}) {
+    // The top folder itself, in any of its spellings, is never deleted.
+    makeFolder(root("folder/inner"));
+    for (const char* path : {"missing", "", "file.txt", "\\", "/", ".", "folder\\..", ".."}) {
         auto outcome = client().deleteFolder(path);
         ASSERT_TRUE(outcome.ok()) << path << ": " << outcome.message;
         EXPECT_TRUE(outcome.value.is(ResultWord::Failed)) << "\"" << path << "\" gave " << outcome.value.word;
     }
-    EXPECT_TRUE(isFolder(root("folder")));
+    EXPECT_TRUE(isFolder(root("folder/inner")));
     EXPECT_EQ(readFile(root("file.txt")), "file");
 }
 

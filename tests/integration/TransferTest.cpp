@@ -81,6 +81,12 @@ TEST_F(TransferTest, UploadStoresTheBytesAndCutsALongerFile) {
     EXPECT_EQ(overwritten.value.word, 0u);
     EXPECT_EQ(readFile(root("long.bin")), "0123456789");
 
+    // An empty upload onto an existing file leaves it empty, like any other overwrite.
+    auto emptied = uploadBytes(client(), "long.bin", "");
+    ASSERT_TRUE(emptied.ok()) << emptied.message;
+    EXPECT_EQ(emptied.value.word, 0u);
+    EXPECT_EQ(readFile(root("long.bin")), "");
+
     auto empty = uploadBytes(client(), "empty.bin", "");
     ASSERT_TRUE(empty.ok()) << empty.message;
     EXPECT_EQ(empty.value.word, 0u);
