@@ -89,14 +89,14 @@ int sendBody(uint16_t port, const std::string& head, uint64_t bodyBytes) {
     std::string statusLine = reply.substr(0, reply.find("\r\n"));
     size_t bodyAt = reply.find("\r\n\r\n");
     std::string bodyHex;
-    for (size_t i = bodyAt == std::string::npos ? reply.size() : bodyAt + 4; i < reply.size() && bodyHex.size() < 64;
-         ++i) {
+    for (size_t i = bodyAt == std::string::npos ? reply.size() : bodyAt + 4;
+         i < reply.size() && bodyHex.size() < 64; ++i) {
         char digits[3];
         std::snprintf(digits, sizeof digits, "%02x", static_cast<unsigned char>(reply[i]));
         bodyHex += digits;
     }
-    std::printf("{\"seconds\": %.6f, \"sent\": %s, \"status\": \"%s\", \"reply_body_hex\": \"%s\"}\n", seconds,
-                sent ? "true" : "false", statusLine.c_str(), bodyHex.c_str());
+    std::printf("{\"seconds\": %.6f, \"sent\": %s, \"status\": \"%s\", \"reply_body_hex\": \"%s\"}\n",
+                seconds, sent ? "true" : "false", statusLine.c_str(), bodyHex.c_str());
     return sent ? 0 : 1;
 }
 
@@ -105,7 +105,8 @@ int burst(uint16_t port, const std::string& request, int clients, double seconds
     std::atomic<uint64_t> failures{0};
     std::vector<std::thread> threads;
     Clock::time_point start = Clock::now();
-    Clock::time_point deadline = start + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds));
+    Clock::time_point deadline =
+        start + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds));
     for (int c = 0; c < clients; ++c) {
         threads.emplace_back([&] {
             while (Clock::now() < deadline) {
@@ -121,8 +122,9 @@ int burst(uint16_t port, const std::string& request, int clients, double seconds
     for (std::thread& thread : threads)
         thread.join();
     double elapsed = secondsSince(start);
-    std::printf("{\"seconds\": %.6f, \"requests\": %llu, \"failures\": %llu, \"per_second\": %.1f}\n", elapsed,
-                static_cast<unsigned long long>(completed.load()), static_cast<unsigned long long>(failures.load()),
+    std::printf("{\"seconds\": %.6f, \"requests\": %llu, \"failures\": %llu, \"per_second\": %.1f}\n",
+                elapsed, static_cast<unsigned long long>(completed.load()),
+                static_cast<unsigned long long>(failures.load()),
                 static_cast<double>(completed.load()) / elapsed);
     return 0;
 }
@@ -134,7 +136,8 @@ int ceiling(uint64_t bytes) {
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     socklen_t length = sizeof address;
     if (listener < 0 || ::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-        ::listen(listener, 1) != 0 || ::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+        ::listen(listener, 1) != 0 ||
+        ::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
         std::printf("{\"error\": \"cannot listen\"}\n");
         return 1;
     }
@@ -153,7 +156,8 @@ int ceiling(uint64_t bytes) {
     if (socket >= 0)
         ::close(socket);
     ::close(listener);
-    std::printf("{\"seconds\": %.6f, \"bytes\": %llu}\n", seconds, static_cast<unsigned long long>(count.total));
+    std::printf("{\"seconds\": %.6f, \"bytes\": %llu}\n", seconds,
+                static_cast<unsigned long long>(count.total));
     return count.total == bytes ? 0 : 1;
 }
 
