@@ -1,11 +1,11 @@
-// The password prompt: shown only when UsePass is 1, and only the right password opens the files.
+// Start-up: the package loads or the page says why not; the password prompt only with UsePass 1.
 import { after, before, describe, it } from 'node:test';
 import assert from 'node:assert/strict';
 import fs from 'node:fs';
 import path from 'node:path';
-import { launchBrowser, startServer, temporaryFolder, waitFor, writeRegistry } from './harness.mjs';
+import { binDir, launchBrowser, startServer, temporaryFolder, waitFor, writeRegistry } from './harness.mjs';
 
-describe('password and initial folder', () => {
+describe('start-up', () => {
   const cleanups = [];
   let browser;
   before(async () => {
@@ -17,7 +17,7 @@ describe('password and initial folder', () => {
   });
 
   // A server whose settings store holds `values`, over a root with a Start folder.
-  async function open(values) {
+  async function open(values, { program } = {}) {
     const root = temporaryFolder('root');
     const state = temporaryFolder('state');
     cleanups.push(() => { fs.rmSync(root, { recursive: true, force: true }); fs.rmSync(state, { recursive: true, force: true }); });
@@ -25,7 +25,7 @@ describe('password and initial folder', () => {
     fs.writeFileSync(path.join(root, 'Start', 'welcome.txt'), 'hi');
     const registry = path.join(state, 'registry.reg');
     writeRegistry(registry, values);
-    const server = await startServer({ root, registry });
+    const server = await startServer({ root, registry, program });
     cleanups.push(() => server.stop());
     const page = await browser.newPage();
     await page.goto(server.url);
@@ -56,6 +56,17 @@ describe('password and initial folder', () => {
     assert.deepEqual(await page.locator('.crumb').allTextContents(), ['Top folder', 'Missing', 'Folder']);
     await page.getByRole('button', { name: 'Top folder' }).click();
     await waitFor(async () => (await page.locator('tbody tr[data-name="Start"]').count()) === 1, { message: 'the top folder' });
+  });
+
+  it('says so when the client package cannot be loaded', async () => {
+    const folder = temporaryFolder('program');
+    cleanups.push(() => fs.rmSync(folder, { recursive: true, force: true }));
+    for (const name of ['kelvane-server', 'default.html']) fs.copyFileSync(path.join(binDir, name), path.join(folder, name));
+    fs.chmodSync(path.join(folder, 'kelvane-server'), 0o755);
+    const page = await open({ UsePass: 0 }, { program: path.join(folder, 'kelvane-server') });
+    await page.getByText('The client package Qormix.cab could not be loaded from the handheld.').waitFor();
+    // The refused fetch is the one console error this page may show.
+    browser.problems.splice(0, browser.problems.length, ...browser.problems.filter((p) => !p.includes('Failed to load resource')));
   });
 
   it('raised no script error and loaded nothing that the page policy refused', () => {
