@@ -65,9 +65,12 @@ class FramebufferScreen final : public ScreenContext {
             variable.yoffset = current.yoffset;
         }
         const size_t bytesPerPixel = variable.bits_per_pixel / 8u;
+        // The visible area must lie inside the mapping, whatever offsets the driver reports.
         const size_t lastByte =
             (static_cast<size_t>(variable.yoffset) + static_cast<size_t>(copyHeight)) * fixed.line_length;
-        if (lastByte > fixed.smem_len)
+        const size_t lineEnd =
+            (static_cast<size_t>(variable.xoffset) + static_cast<size_t>(copyWidth)) * bytesPerPixel;
+        if (lastByte > fixed.smem_len || lineEnd > fixed.line_length)
             return false;
         for (int32_t y = 0; y < copyHeight; ++y) {
             const uint8_t* line =

@@ -267,6 +267,14 @@ TEST_P(RemoteDisplaySessionTest, AClosedClientEndsTheSessionAtTheNextBand) {
     EXPECT_TRUE(session.waitEnded(3000));
 }
 
+TEST_P(RemoteDisplaySessionTest, ARestartedWorkerEndsItsSessionWhileTheScreenIsStill) {
+    SessionHarness session(SessionHarness::Kind::Display);
+    readHeaders(session);
+    EXPECT_FALSE(session.waitEnded(QUIET_MILLISECONDS));
+    session.retire();
+    EXPECT_TRUE(session.waitEnded(1000));
+}
+
 TEST_P(RemoteDisplaySessionTest, SessionsAtOnceEachSendTheSameChange) {
     SessionHarness first(SessionHarness::Kind::Display);
     SessionHarness second(SessionHarness::Kind::Display);

@@ -39,6 +39,9 @@ class SessionHarness {
     // Ends the test's sending side only; the session then reads the end of the stream.
     void finishSending();
 
+    // Marks the connection retired, as a restart from the status window does.
+    void retire() { connection.retire(); }
+
     // True once the session's operation has returned.
     bool ended() const { return finished.load(); }
     // Waits until the session returns; false when it has not within the time.
