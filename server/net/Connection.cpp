@@ -37,13 +37,16 @@ int32_t Connection::readLine(char* buffer, int32_t size) {
     platform::SocketHandle client = currentSocket();
     int32_t stored = 0;
     // Peek at what has arrived, then take exactly up to the line's CR LF, so that nothing after
-    // the line leaves the socket; each wait is bounded as if every byte were received alone.
+    // the line leaves the socket; each wait is bounded as if every byte were received alone. Every
+    // transfer below tries the socket first and waits (at most the time-out) only when it has
+    // nothing to give or no room, which saves a system call per step on a busy connection.
     while (stored < size) {
-        if (!waitReadable())
-            return -1;
         long peeked = platform::peekSome(client, buffer + stored, static_cast<size_t>(size - stored));
-        if (peeked == platform::SOCKET_WOULD_BLOCK)
+        if (peeked == platform::SOCKET_WOULD_BLOCK) {
+            if (!waitReadable())
+                return -1;
             continue;
+        }
         if (peeked <= 0)
             return -1;
         long take = peeked;
@@ -71,11 +74,12 @@ int32_t Connection::readLine(char* buffer, int32_t size) {
     buffer[size - 1] = '\0';
     char scratch[DISCARD_CHUNK];
     for (;;) {
-        if (!waitReadable())
-            return -1;
         long peeked = platform::peekSome(client, scratch, sizeof scratch);
-        if (peeked == platform::SOCKET_WOULD_BLOCK)
+        if (peeked == platform::SOCKET_WOULD_BLOCK) {
+            if (!waitReadable())
+                return -1;
             continue;
+        }
         if (peeked <= 0)
             return -1;
         long take = peeked;
@@ -108,12 +112,13 @@ int64_t Connection::receiveExact(void* buffer, int64_t n, int64_t& arrived) {
         return n;
     auto* bytes = static_cast<char*>(buffer);
     while (arrived < n) {
-        if (!waitReadable())
-            return -1;
         long received =
             platform::receiveSome(currentSocket(), bytes + arrived, static_cast<size_t>(n - arrived));
-        if (received == platform::SOCKET_WOULD_BLOCK)
+        if (received == platform::SOCKET_WOULD_BLOCK) {
+            if (!waitReadable())
+                return -1;
             continue;
+        }
         if (received <= 0)
             return arrived;
         arrived += received;
@@ -128,11 +133,12 @@ int64_t Connection::sendAll(const void* data, int64_t n) {
     const auto* bytes = static_cast<const char*>(data);
     int64_t total = 0;
     while (total < n) {
-        if (!waitWritable())
-            return -1;
         long sent = platform::sendSome(currentSocket(), bytes + total, static_cast<size_t>(n - total));
-        if (sent == platform::SOCKET_WOULD_BLOCK)
+        if (sent == platform::SOCKET_WOULD_BLOCK) {
+            if (!waitWritable())
+                return -1;
             continue;
+        }
         if (sent <= 0)
             return total;
         total += sent;
