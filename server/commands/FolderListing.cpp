@@ -23,23 +23,46 @@ bool isListed(const platform::FindData& entry) {
 
 } // namespace
 
-int32_t sendFolderEntry(Connection& connection, const platform::FindData& entry) {
+bool FolderRecordWriter::flush() {
+    if (used == 0)
+        return true;
+    int64_t count = static_cast<int64_t>(used);
+    used = 0;
+    return connection.sendAll(buffer, count) == count;
+}
+
+bool FolderRecordWriter::append(const void* data, size_t size) {
+    if (used + size > BUFFER_SIZE && !flush())
+        return false;
+    std::memcpy(buffer + used, data, size);
+    used += size;
+    return true;
+}
+
+bool FolderRecordWriter::appendWord(uint32_t value) {
+    unsigned char bytes[4] = {static_cast<unsigned char>(value), static_cast<unsigned char>(value >> 8),
+                              static_cast<unsigned char>(value >> 16),
+                              static_cast<unsigned char>(value >> 24)};
+    return append(bytes, sizeof bytes);
+}
+
+int32_t FolderRecordWriter::sendFolderEntry(const platform::FindData& entry) {
     std::unique_ptr<char[]> name;
     toNarrow(entry.name, name);
     if (!name)
         return 1;
-    int64_t length = static_cast<int64_t>(std::strlen(name.get()));
-    if (length + 1 > static_cast<int64_t>(LISTED_NAME_SIZE))
+    size_t length = std::strlen(name.get());
+    if (length + 1 > LISTED_NAME_SIZE)
         return 1;
-    if (connection.sendAll(name.get(), length + 1) != length + 1)
-        return -1;
-    connection.sendWord((entry.attributes & platform::FILE_ATTRIBUTE_DIRECTORY) != 0 ? KIND_FOLDER
-                                                                                     : KIND_FILE);
-    connection.sendWord(entry.sizeHigh);
-    connection.sendWord(entry.sizeLow);
-    connection.sendWord(static_cast<uint32_t>(entry.lastWriteTime >> 32));
-    connection.sendWord(static_cast<uint32_t>(entry.lastWriteTime));
-    return 1;
+    // A record never straddles a failed send: the name and its five words go into the buffer
+    // together, and a send that fails ends the listing.
+    bool taken =
+        append(name.get(), length + 1) &&
+        appendWord((entry.attributes & platform::FILE_ATTRIBUTE_DIRECTORY) != 0 ? KIND_FOLDER : KIND_FILE) &&
+        appendWord(entry.sizeHigh) && appendWord(entry.sizeLow) &&
+        appendWord(static_cast<uint32_t>(entry.lastWriteTime >> 32)) &&
+        appendWord(static_cast<uint32_t>(entry.lastWriteTime));
+    return taken ? 1 : -1;
 }
 
 void CommandHandler::listFolder(Connection& connection) {
@@ -62,9 +85,13 @@ void CommandHandler::listFolder(Connection& connection) {
     platform::FindHandle search = platform::findFirstFile(rootFolderOf(connection), pattern, entry);
     if (search == nullptr)
         return;
+    FolderRecordWriter records(connection);
+    bool sending = true;
     do {
-        if (isListed(entry) && sendFolderEntry(connection, entry) < 0)
-            break;
-    } while (platform::findNextFile(search, entry));
+        if (isListed(entry) && records.sendFolderEntry(entry) < 0)
+            sending = false;
+    } while (sending && platform::findNextFile(search, entry));
+    if (sending)
+        records.flush();
     platform::findClose(search);
 }
