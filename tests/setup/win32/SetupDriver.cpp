@@ -32,6 +32,7 @@
 #include <tlhelp32.h>
 // clang-format on
 
+#include "tests/setup/win32/IconMatch.h"
 #include "tests/setup/win32/ReportWriter.h"
 #include "tests/setup/win32/ResourceReader.h"
 
@@ -321,42 +322,6 @@ class Driver {
         return "";
     }
 
-    // Pixels of the screen that differ from the icon drawn over the same background.
-    static long iconDifference(HDC screen, const RECT& area, HICON icon) {
-        const int width = area.right - area.left;
-        const int height = area.bottom - area.top;
-        HDC memory = CreateCompatibleDC(screen);
-        BITMAPINFO info = {};
-        info.bmiHeader.biSize = sizeof info.bmiHeader;
-        info.bmiHeader.biWidth = width;
-        info.bmiHeader.biHeight = -height;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        void* bits = nullptr;
-        HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-        HGDIOBJ old = SelectObject(memory, bitmap);
-
-        BitBlt(memory, 0, 0, width, height, screen, area.left, area.top, SRCCOPY);
-        std::vector<DWORD> shown(static_cast<const DWORD*>(bits),
-                                 static_cast<const DWORD*>(bits) + width * height);
-        HBRUSH background = CreateSolidBrush(GetPixel(memory, 0, 0));
-        RECT whole = {0, 0, width, height};
-        FillRect(memory, &whole, background);
-        DeleteObject(background);
-        DrawIconEx(memory, 0, 0, icon, width, height, 0, nullptr, DI_NORMAL);
-        GdiFlush();
-        long difference = 0;
-        for (int i = 0; i < width * height; ++i) {
-            if ((shown[i] & 0xFFFFFF) != (static_cast<const DWORD*>(bits)[i] & 0xFFFFFF)) {
-                ++difference;
-            }
-        }
-        SelectObject(memory, old);
-        DeleteObject(bitmap);
-        DeleteDC(memory);
-        return difference;
-    }
-
     // Compares the picture of the window's icon control on the screen with the system icons.
     std::string reportIcon() {
         std::vector<HWND> children;
@@ -374,30 +339,7 @@ class Driver {
         SetForegroundWindow(current);
         RedrawWindow(current, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
         Sleep(300);
-        RECT area = {};
-        GetWindowRect(iconControl, &area);
-        struct Candidate {
-            const char* name;
-            LPCSTR id;
-        };
-        const Candidate candidates[] = {{"error", IDI_HAND},
-                                        {"warning", IDI_EXCLAMATION},
-                                        {"information", IDI_ASTERISK},
-                                        {"question", IDI_QUESTION}};
-        HDC screen = GetDC(nullptr);
-        const char* best = "unknown";
-        long bestDifference = -1;
-        for (const Candidate& candidate : candidates) {
-            const long difference = iconDifference(screen, area, LoadIconA(nullptr, candidate.id));
-            if (bestDifference < 0 || difference < bestDifference) {
-                bestDifference = difference;
-                best = candidate.name;
-            }
-        }
-        ReleaseDC(nullptr, screen);
-        // A picture that matches none of them closely is reported as unknown.
-        const long pixels = (area.right - area.left) * (area.bottom - area.top);
-        report.record({"icon", bestDifference * 20 <= pixels ? best : "unknown"});
+        report.record({"icon", systemIconShownBy(iconControl)});
         return "";
     }
 
