@@ -44,6 +44,13 @@ void launchAppManager(HINSTANCE instance) {
         return;
     }
 
+    // The manager's own path, kept apart so that the program to start is named exactly: a path
+    // with spaces left to the command line alone could start a different program whose name
+    // matches its first words. A value that carries its own quotes is already unambiguous.
+    char managerPath[MANAGER_PATH_SIZE + 1] = {};
+    lstrcpynA(managerPath, commandLine, sizeof managerPath);
+    const char* applicationName = managerPath[0] == '"' ? nullptr : managerPath;
+
     static char modulePath[MODULE_PATH_SIZE];
     const DWORD moduleLength = GetModuleFileNameA(instance, modulePath, MODULE_PATH_SIZE);
     // A path that fills the whole buffer was cut short; it is treated like a folder too long for the ini.
@@ -58,7 +65,7 @@ void launchAppManager(HINSTANCE instance) {
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process = {};
-    if (CreateProcessA(nullptr, commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+    if (CreateProcessA(applicationName, commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
                        &process)) {
         // The launcher does not wait for the manager; it only lets go of the handles.
         CloseHandle(process.hThread);
