@@ -121,7 +121,9 @@ int32_t ScreenGrabber::rowStride(int32_t width, int32_t depth) const {
         width = bitmapWidth();
         depth = bitmapBitsPerPixel();
     }
-    return ((width * depth + 31) / 32) * 4;
+    // Formed in 64 bits so that no argument can overflow; every size a description holds gives the
+    // same value as 32-bit arithmetic.
+    return static_cast<int32_t>(wideStride(width, depth));
 }
 
 int ScreenGrabber::captureFrame() {
