@@ -5,6 +5,8 @@
 #   tsan  the concurrency tests (worker pool, restart, stop, exit, transfers at once, counters)
 #         built with ThreadSanitizer (build-tsan/).
 # A report from any process (the test programs and every kelvane-server they start) fails the run.
+# Warnings are not errors here: the instrumented code makes GCC warn falsely (maybe-uninitialized
+# inside the standard library); the normal build of the test command keeps them errors.
 # Usage: scripts/ci-sanitizers.sh [asan|tsan|all]   (default all)
 set -euo pipefail
 top="$(cd "$(dirname "$0")/.." && pwd)"
@@ -29,7 +31,8 @@ check_reports() {
 run_asan() {
   local build="$top/build-asan"
   local logs="$build/sanitizer-reports"
-  cmake -S "$top" -B "$build" -G Ninja -DKELVANE_TESTS=ON -DKELVANE_SANITIZE=address,undefined >/dev/null
+  cmake -S "$top" -B "$build" -G Ninja -DKELVANE_TESTS=ON -DKELVANE_WERROR=OFF \
+    -DKELVANE_SANITIZE=address,undefined >/dev/null
   cmake --build "$build" -j"$jobs"
   rm -rf "$logs" && mkdir -p "$logs"
   local status=0
@@ -50,7 +53,8 @@ TSAN_TESTS='^(TransfersUnderStopTest|WorkerPoolTest|ConnectionTest|StatusWindowL
 run_tsan() {
   local build="$top/build-tsan"
   local logs="$build/sanitizer-reports"
-  cmake -S "$top" -B "$build" -G Ninja -DKELVANE_TESTS=ON -DKELVANE_SANITIZE=thread >/dev/null
+  cmake -S "$top" -B "$build" -G Ninja -DKELVANE_TESTS=ON -DKELVANE_WERROR=OFF \
+    -DKELVANE_SANITIZE=thread >/dev/null
   # Only the targets that exist in this checkout.
   local known targets=()
   known="$(cmake --build "$build" --target help 2>/dev/null || true)"
