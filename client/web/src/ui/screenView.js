@@ -139,6 +139,7 @@ export class ScreenView {
     const rgba = bandToRgba(raw, screen.width, screen.bitsPerPixel, screen.stride, rowCount);
     this.context.putImageData(new ImageData(rgba, screen.width, rowCount), 0, bandTopLine(screen.height, band.lastRow));
     session.drawTimes.push(performance.now());
+    this.showFigures(session);
   }
 
   showFigures(session) {
