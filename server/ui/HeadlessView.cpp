@@ -1,8 +1,8 @@
 // The headless status log.
 #include "server/ui/HeadlessView.h"
 
-#include "platform/Network.h"
 #include "server/ui/MainStatusDialog.h"
+#include "server/ui/ServedAddresses.h"
 
 namespace {
 
@@ -126,16 +126,7 @@ void HeadlessView::showMessageBox(const std::string& text, const std::string&, M
 
 void HeadlessView::startPrinting(uint16_t port) {
     // Other programs learn the port from the loopback line, so these lines come first.
-    for (const auto& address : platform::interfaceAddresses()) {
-        char text[16];
-        platform::formatAddress(address.data(), text);
-        char line[64];
-        if (port == 80)
-            std::snprintf(line, sizeof line, "http://%s/", text);
-        else
-            std::snprintf(line, sizeof line, "http://%s:%u/", text, port);
-        printLine(line);
-    }
+    printServedAddresses(output, port);
     printing = true;
     printAddressList();
 }

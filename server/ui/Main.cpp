@@ -3,8 +3,10 @@
 #include "server/ui/CommandLine.h"
 #include "server/ui/HeadlessRun.h"
 #include "server/ui/ServerApp.h"
+#include "server/ui/fltk/OpenFltkToolkit.h"
 
 #include <cstdio>
+#include <memory>
 
 int main(int argc, char** argv) {
     CommandLineResult commandLine = parseCommandLine(argc, argv);
@@ -27,8 +29,13 @@ int main(int argc, char** argv) {
     // The application object lives until the process ends: workers still serving when the
     // program exits may use it.
     auto* app = new ServerApp(commandLine.options);
-    HeadlessToolkit headless;
-    if (app->startUp(headless) == 0)
+    // Without a display the same window logic runs headless.
+    std::unique_ptr<WindowToolkit> toolkit;
+    if (!app->options.headless)
+        toolkit = openFltkToolkit();
+    if (toolkit == nullptr)
+        toolkit = std::make_unique<HeadlessToolkit>();
+    if (app->startUp(*toolkit) == 0)
         return 1;
     return app->exitStatus;
 }

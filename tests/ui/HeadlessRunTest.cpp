@@ -33,6 +33,25 @@ bool waitForLine(const ServerProcess& server, const std::string& line) {
     return false;
 }
 
+// Waits (up to five seconds, or not at all with 0) for a line ending in the text that comes after
+// the line after; the line, or empty text.
+std::string waitForLineEnding(const ServerProcess& server, const std::string& ending,
+                              const std::string& after = "", int timeoutMilliseconds = 5000) {
+    for (int waited = 0;; waited += 20) {
+        bool seenAfter = after.empty();
+        for (const std::string& line : linesOf(server.output())) {
+            if (seenAfter && line.size() >= ending.size() &&
+                line.compare(line.size() - ending.size(), ending.size(), ending) == 0)
+                return line;
+            if (line == after)
+                seenAfter = true;
+        }
+        if (waited >= timeoutMilliseconds)
+            return {};
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+}
+
 ptrdiff_t positionOf(const std::vector<std::string>& lines, const std::string& line, ptrdiff_t from = 0) {
     for (size_t i = static_cast<size_t>(from); i < lines.size(); ++i)
         if (lines[i] == line)
@@ -64,22 +83,56 @@ TEST(HeadlessRun, LogsTheRowsOfOneWebRequestAndEndsOnSigterm) {
                                           "\"N/A\", Action \"Listening\"") >= 0)
             << "worker " << worker;
 
-    size_t before = lines.size();
-    // What the page holds does not matter here, only that a worker served the request.
-    exchange(server->port(), "GET /favicon.ico HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n");
+    // A request whose header block has not ended keeps its worker busy: accepted, not yet parsed.
+    int client = connectLoopback(server->port());
+    ASSERT_GE(client, 0);
+    ASSERT_TRUE(sendBytes(client, "GET /favicon.ico HTTP/1.1\r\n"));
+    std::string busy =
+        waitForLineEnding(*server, ": busy, Time(S) \"\", From \"127.0.0.1\", Action \"Get Page.\"");
+    ASSERT_FALSE(busy.empty()) << server->output();
+    std::string worker = busy.substr(0, busy.find(':'));
 
-    // The worker that served it shows the client and the label, then goes back to idle.
-    const std::string busy = "Thread 1: busy, Time(S) \"0\", From \"127.0.0.1\", Action \"Get Page.\"";
-    ASSERT_TRUE(waitForLine(*server, busy)) << server->output();
-    lines = linesOf(server->output());
-    ptrdiff_t busyAt = positionOf(lines, busy, static_cast<ptrdiff_t>(before));
-    ASSERT_GE(busyAt, 0);
-    ASSERT_TRUE(waitForLine(*server, "Thread 1: idle, Time(S) \"Idle\", From \"N/A\", Action \"\""));
-    lines = linesOf(server->output());
-    EXPECT_GE(positionOf(lines, "Thread 1: idle, Time(S) \"Idle\", From \"N/A\", Action \"\"", busyAt), 0);
+    // Once it is served, the worker goes back to idle (or already listening again).
+    ASSERT_TRUE(sendBytes(client, "Host: 127.0.0.1\r\n\r\n"));
+    readUntilClosed(client);
+    ::close(client);
+    bool back = false;
+    for (int waited = 0; waited < 5000 && !back; waited += 20) {
+        std::vector<std::string> now = linesOf(server->output());
+        for (ptrdiff_t i = positionOf(now, busy) + 1; i > 0 && i < static_cast<ptrdiff_t>(now.size()); ++i)
+            back = back || now[i] == worker + ": idle, Time(S) \"Idle\", From \"N/A\", Action \"\"" ||
+                   now[i] == worker + ": listening, Time(S) \"\", From \"N/A\", Action \"Listening\"";
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    EXPECT_TRUE(back) << server->output();
 
     EXPECT_EQ(server->stop(), 0);
     EXPECT_EQ(server->errors(), "");
+}
+
+TEST(HeadlessRun, LogsTheRowsAndTheCounterOfOneDownload) {
+    TemporaryFolder folder;
+    ASSERT_TRUE(writeTextFile(folder.file("small.txt"), "twelve bytes"));
+    auto server = ServerProcess::start({.root = folder.path(), .registry = folder.file("registry.reg")});
+    ASSERT_NE(server, nullptr);
+    ASSERT_TRUE(waitForLine(*server, "Sent Files: 000"));
+
+    // The worker waits for the path line: the row shows the download by then.
+    int client = connectLoopback(server->port());
+    ASSERT_GE(client, 0);
+    ASSERT_TRUE(sendBytes(client, "GET / HTTP/1.1\r\nHost: 127.0.0.1\r\nCommand-ID: 3005\r\n\r\n"));
+    std::string busy =
+        waitForLineEnding(*server, ": busy, Time(S) \"0\", From \"127.0.0.1\", Action \"Download File.\"");
+    ASSERT_FALSE(busy.empty()) << server->output();
+    ASSERT_TRUE(sendBytes(client, "small.txt\r\n"));
+    EXPECT_EQ(replyBody(readUntilClosed(client)), "twelve bytes");
+    ::close(client);
+
+    ASSERT_TRUE(waitForLine(*server, "Sent Files: 001")) << server->output();
+    std::vector<std::string> lines = linesOf(server->output());
+    EXPECT_LT(positionOf(lines, busy), positionOf(lines, "Sent Files: 001"));
+    EXPECT_EQ(positionOf(lines, "Received: 001"), -1);
+    EXPECT_EQ(server->stop(), 0);
 }
 
 TEST(HeadlessRun, PortInUseReportsOnStandardErrorAndEnds) {
