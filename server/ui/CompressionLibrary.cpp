@@ -17,8 +17,8 @@ constexpr uint32_t WORKER_END_WAIT_MILLISECONDS = 2000;
 
 } // namespace
 
-void loadCompressionLibrary() {
-    compressionLibrary = platform::loadLibrary("libquodra.so");
+void loadCompressionLibrary(const char* fileName) {
+    compressionLibrary = platform::loadLibrary(fileName);
     if (compressionLibrary == nullptr)
         return;
     // Both pointers are set before any worker exists; each entry may be missing on its own.
