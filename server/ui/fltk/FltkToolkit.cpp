@@ -15,6 +15,7 @@ namespace {
 
 FltkToolkit* activeToolkit = nullptr;
 MainStatusDialog* activeDialog = nullptr;
+Fl_Window* activeFrame = nullptr;
 
 // Runs on the posting thread: only wakes the window thread, which then drains the queue.
 void wakeWindowThread(void*) {
@@ -23,11 +24,9 @@ void wakeWindowThread(void*) {
 
 // Activation changes of the status window reach its logic as WM_ACTIVATE, in queue order.
 int dispatchEvent(int event, Fl_Window* window) {
-    if ((event == FL_FOCUS || event == FL_UNFOCUS) && activeDialog != nullptr && window != nullptr &&
-        window->label() != nullptr && activeDialog->windowHandle() != 0) {
-        if (std::string(window->label()) == STATUS_WINDOW_CAPTION && window->parent() == nullptr)
-            activeDialog->messageQueue().post({WM_ACTIVATE, event == FL_FOCUS ? 1u : 0u, 0});
-    }
+    if ((event == FL_FOCUS || event == FL_UNFOCUS) && window != nullptr && window == activeFrame &&
+        activeDialog != nullptr && activeDialog->windowHandle() != 0)
+        activeDialog->messageQueue().post({WM_ACTIVATE, event == FL_FOCUS ? 1u : 0u, 0});
     return Fl::handle_(event, window);
 }
 
@@ -51,6 +50,7 @@ FltkToolkit::~FltkToolkit() {
     if (activeToolkit == this) {
         activeToolkit = nullptr;
         activeDialog = nullptr;
+        activeFrame = nullptr;
     }
     view.reset();
 }
@@ -64,6 +64,7 @@ StatusView& FltkToolkit::statusView(MainStatusDialog& statusDialog) {
     Fl::add_check(drainQueue, this);
     Fl::event_dispatch(dispatchEvent);
     view = std::make_unique<FltkStatusView>(statusDialog, *pictures);
+    activeFrame = view->frame();
     return *view;
 }
 
@@ -99,6 +100,7 @@ int FltkToolkit::runMessageLoop(MainStatusDialog& statusDialog) {
     Fl::remove_check(drainQueue, this);
     Fl::event_dispatch(nullptr);
     activeDialog = nullptr;
+    activeFrame = nullptr;
     dialog = nullptr;
     return 0;
 }
