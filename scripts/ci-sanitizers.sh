@@ -46,9 +46,9 @@ run_asan() {
 
 # The tests whose threads meet: the pool, restarts and stop, exit through the status window, the
 # connection's abort from another thread, transfers at once and their counters.
-TSAN_TARGETS=(TransfersUnderStopTest WorkerPoolTest ConnectionTest ui_logic_test ui_headless_test CommandsTest
+TSAN_TARGETS=(TransfersUnderStopTest WorkerPoolTest ConnectionTest ui_logic_test ui_headless_test ui_exit_test CommandsTest
   integration_file_commands_test KelvaneServer)
-TSAN_TESTS='^(TransfersUnderStopTest|WorkerPoolTest|ConnectionTest|StatusWindowLogic|HeadlessRun)\.|TwoUploadsAtOnce'
+TSAN_TESTS='^(TransfersUnderStopTest|WorkerPoolTest|ConnectionTest|StatusWindowLogic|HeadlessRun|ExitDuringTransfers)\.|TwoUploadsAtOnce'
 
 run_tsan() {
   local build="$top/build-tsan"
