@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Installs every Debian and npm package the project needs; skips what is already there.
 # Package lists live in scripts/packages/*.txt, one package a line, '#' starts a comment.
+# "package @command" installs the package only when the command is not on the PATH yet (a machine
+# whose Node.js came from elsewhere already has npm, and Debian's npm would conflict with it).
 set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
 
@@ -14,8 +16,13 @@ for list in "$here"/packages/*.txt; do
 done
 
 missing=()
-for package in "${wanted[@]}"; do
-  dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' || missing+=("$package")
+for entry in "${wanted[@]}"; do
+  package="${entry%% *}"
+  if [[ "$entry" == *" @"* ]]; then
+    command -v "${entry##* @}" >/dev/null 2>&1 && continue
+  fi
+  dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' && continue
+  [[ " ${missing[*]:-} " == *" $package "* ]] || missing+=("$package")
 done
 
 # Some packages (the 32-bit Wine loader) need the i386 architecture.
