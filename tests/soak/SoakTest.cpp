@@ -26,6 +26,13 @@ constexpr int DEFAULT_COMMANDS = 50000;
 constexpr int WARM_UP_COMMANDS_PER_CLIENT = 200;
 // How far the resident memory may have moved after the soak.
 constexpr long RESIDENT_GROWTH_LIMIT_KILOBYTES = 1024;
+// A sanitizer build keeps freed memory aside and shadows all of it, so resident memory tells
+// nothing there; its leak check at the server's exit (the exit status below) takes that place.
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+constexpr bool RESIDENT_MEMORY_TELLS = false;
+#else
+constexpr bool RESIDENT_MEMORY_TELLS = true;
+#endif
 // Closing connections discard what their clients still send for a bounded time (about 2 s).
 constexpr auto SETTLE_TIME = std::chrono::seconds(15);
 
@@ -85,8 +92,9 @@ TEST(Soak, MixedCommandsWithMisbehavingClientsLeaveTheServerAsItWas) {
 
     EXPECT_EQ(after.descriptors, before.descriptors) << "descriptors left open";
     EXPECT_EQ(after.threads, before.threads) << "threads left behind";
-    EXPECT_LE(after.residentKilobytes - before.residentKilobytes, RESIDENT_GROWTH_LIMIT_KILOBYTES)
-        << "resident memory grew";
+    if (RESIDENT_MEMORY_TELLS)
+        EXPECT_LE(after.residentKilobytes - before.residentKilobytes, RESIDENT_GROWTH_LIMIT_KILOBYTES)
+            << "resident memory grew";
 
     // Still answering, and every file that the model holds is exactly what was uploaded last.
     bool closedByServer = false;
