@@ -92,9 +92,10 @@ TEST(Soak, MixedCommandsWithMisbehavingClientsLeaveTheServerAsItWas) {
 
     EXPECT_EQ(after.descriptors, before.descriptors) << "descriptors left open";
     EXPECT_EQ(after.threads, before.threads) << "threads left behind";
-    if (RESIDENT_MEMORY_TELLS)
+    if (RESIDENT_MEMORY_TELLS) {
         EXPECT_LE(after.residentKilobytes - before.residentKilobytes, RESIDENT_GROWTH_LIMIT_KILOBYTES)
             << "resident memory grew";
+    }
 
     // Still answering, and every file that the model holds is exactly what was uploaded last.
     bool closedByServer = false;
