@@ -1,5 +1,6 @@
 // kelvane-server's entry point.
 #include "platform/Signals.h"
+#include "server/net/Listener.h"
 #include "server/ui/CommandLine.h"
 #include "server/ui/HeadlessRun.h"
 #include "server/ui/ServerApp.h"
@@ -26,16 +27,20 @@ int main(int argc, char** argv) {
     // Only the thread that turns SIGINT and SIGTERM into Exit receives them.
     platform::blockTerminationRequests();
 
-    // The application object lives until the process ends: workers still serving when the
-    // program exits may use it.
-    auto* app = new ServerApp(commandLine.options);
+    // Workers still serving when the program exits may use the application object: it is
+    // destroyed only once none runs; otherwise it stays, reachable, until the process ends.
+    static ServerApp* app = nullptr;
+    app = new ServerApp(commandLine.options);
     // Without a display the same window logic runs headless.
     std::unique_ptr<WindowToolkit> toolkit;
     if (!app->options.headless)
         toolkit = openFltkToolkit();
     if (toolkit == nullptr)
         toolkit = std::make_unique<HeadlessToolkit>();
-    if (app->startUp(*toolkit) == 0)
-        return 1;
-    return app->exitStatus;
+    int status = app->startUp(*toolkit) == 0 ? 1 : app->exitStatus;
+    if (runningWorkerCount() == 0) {
+        delete app;
+        app = nullptr;
+    }
+    return status;
 }
