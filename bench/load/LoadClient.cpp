@@ -150,7 +150,7 @@ int ceiling(uint64_t bytes) {
     });
     Clock::time_point start = Clock::now();
     int socket = connectLoopback(ntohs(address.sin_port));
-    ReplyCount count = socket >= 0 ? readToEnd(socket) : ReplyCount{};
+    ReplyCount count = socket >= 0 ? readToEnd(socket, 60000, false) : ReplyCount{};
     double seconds = secondsSince(start);
     sender.join();
     if (socket >= 0)

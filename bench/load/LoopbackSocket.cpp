@@ -62,12 +62,12 @@ bool sendPattern(int socket, uint64_t count) {
     return true;
 }
 
-ReplyCount readToEnd(int socket, int timeoutMilliseconds) {
+ReplyCount readToEnd(int socket, int timeoutMilliseconds, bool headerBlock) {
     ReplyCount count;
     std::vector<char> buffer(READ_BUFFER_SIZE);
     // The header block ends at the first CR LF CR LF; keep the last three bytes to find it across reads.
     char tail[3] = {0, 0, 0};
-    bool inBody = false;
+    bool inBody = !headerBlock;
     for (;;) {
         pollfd entry{.fd = socket, .events = POLLIN, .revents = 0};
         if (::poll(&entry, 1, timeoutMilliseconds) <= 0)

@@ -22,8 +22,9 @@ struct ReplyCount {
     bool closedCleanly = false; // ended by the server's close, not by an error or the time-out
 };
 
-// Reads until the server closes, or until timeoutMilliseconds pass without a byte.
-ReplyCount readToEnd(int socket, int timeoutMilliseconds = 60000);
+// Reads until the server closes, or until timeoutMilliseconds pass without a byte. Without
+// headerBlock every byte counts as body (a raw stream with no reply header).
+ReplyCount readToEnd(int socket, int timeoutMilliseconds = 60000, bool headerBlock = true);
 
 // The whole content of a file; empty when it cannot be read.
 std::string readWholeFile(const std::string& path);
