@@ -1,7 +1,6 @@
 // The status window and the Options dialog on a real display (a private Xvfb), driven like a user.
 #include "XvfbDisplay.h"
 #include "platform/Registry.h"
-#include "server/settings/RegistryAccess.h"
 #include "server/settings/SettingsKeys.h"
 #include "tests/support/RawExchange.h"
 #include "tests/support/ServerProcess.h"
@@ -123,9 +122,12 @@ TEST_F(StatusWindowDisplay, OpensWithItsTitleAndFiveWorkerRows) {
 
 TEST_F(StatusWindowDisplay, ShowsPadlockAndABusyDownloadInTheScreenshot) {
     platform::setRegistryFile(registryPath());
+    platform::RegistryKey key;
+    ASSERT_EQ(platform::createRegistryKey(platform::RegistryRoot::LocalMachine, SETTINGS_KEY_PATH, key),
+              platform::RegistryStatus::Ok);
     uint32_t one = 1;
-    ASSERT_EQ(writeRegistryValue(HKEY_LOCAL_MACHINE, SETTINGS_KEY_PATH, USE_PASS_VALUE, &one, REG_DWORD, 4),
-              1);
+    ASSERT_EQ(platform::setRegistryValue(key, USE_PASS_VALUE, platform::REGISTRY_TYPE_DWORD, &one, 4),
+              platform::RegistryStatus::Ok);
     // A large file that the client below never reads keeps its worker busy.
     {
         int file = ::open(folder.file("big.bin").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
@@ -163,6 +165,64 @@ TEST_F(StatusWindowDisplay, ShowsPadlockAndABusyDownloadInTheScreenshot) {
     EXPECT_EQ(server->stop(), 0);
 }
 
+// Whether the restart button on the menu bar shows its picture in full colour (enabled).
+bool restartButtonEnabled(const Picture& shot) {
+    for (int y = shot.height - 26; y < shot.height; ++y)
+        for (int x = 100; x < 124; ++x)
+            if (shot.rgb(x, y) == IDLE_RED)
+                return true;
+    return false;
+}
+
+TEST_F(StatusWindowDisplay, RestartButtonFollowsClicksAndRestartsTheBusyWorker) {
+    auto server = startServer();
+    ASSERT_NE(server, nullptr);
+    std::string window = display.waitForWindow(STATUS_WINDOW);
+    ASSERT_FALSE(window.empty());
+    EXPECT_FALSE(restartButtonEnabled(screenshotOf(window, "restart-1-start.png")));
+
+    // A client that never ends its request keeps one worker busy.
+    int client = connectLoopback(server->port());
+    ASSERT_GE(client, 0);
+    ASSERT_TRUE(sendBytes(client, "GET / HTTP/1.1\r\n"));
+    int busyRow = -1;
+    for (int attempt = 0; attempt < 50 && busyRow < 0; ++attempt) {
+        std::vector<uint32_t> colours = rowPictureColours(screenshotOf(window, "restart-2-busy.png"));
+        for (int row = 0; row < 5; ++row)
+            if (colours[row] == BUSY_BLUE)
+                busyRow = row;
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    ASSERT_GE(busyRow, 0);
+    int idleRow = busyRow == 4 ? 3 : 4;
+
+    display.click(window, 150, pictureY(busyRow));
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_TRUE(restartButtonEnabled(screenshotOf(window, "restart-3-busy-clicked.png")));
+    display.click(window, 150, pictureY(idleRow));
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_FALSE(restartButtonEnabled(screenshotOf(window, "restart-4-idle-clicked.png")));
+    display.click(window, 150, pictureY(busyRow));
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    Picture enabled = screenshotOf(window, "restart-5-busy-clicked.png");
+    ASSERT_TRUE(restartButtonEnabled(enabled));
+
+    // Pressing it ends the stuck client's connection and disables the button again.
+    display.click(window, 112, enabled.height - 13);
+    bool closedByServer = false;
+    readUntilClosed(client, 5000, &closedByServer);
+    EXPECT_TRUE(closedByServer);
+    ::close(client);
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    Picture after = screenshotOf(window, "restart-6-restarted.png");
+    EXPECT_FALSE(restartButtonEnabled(after));
+    std::vector<uint32_t> colours = rowPictureColours(after);
+    EXPECT_EQ(std::count(colours.begin(), colours.end(), BUSY_BLUE), 0);
+    EXPECT_EQ(std::count_if(colours.begin(), colours.begin() + 5, isStatePicture), 5);
+
+    EXPECT_EQ(server->stop(), 0);
+}
+
 TEST_F(StatusWindowDisplay, OptionsStoresWhatWasTypedAndCancelWritesNothing) {
     auto server = startServer();
     ASSERT_NE(server, nullptr);
@@ -172,6 +232,19 @@ TEST_F(StatusWindowDisplay, OptionsStoresWhatWasTypedAndCancelWritesNothing) {
     chooseMenuEntry(window, 30, 1); // Server > Options
     std::string options = display.waitForWindow("^Options$");
     ASSERT_FALSE(options.empty());
+
+    // While the dialog is open the status window goes on with its timer: the uptime line changes.
+    display.run({"xdotool", "windowmove", options, "420", "200"});
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    Picture before = screenshotOf(window, "status-window-behind-options-1.png");
+    std::this_thread::sleep_for(std::chrono::milliseconds(2100));
+    Picture later = screenshotOf(window, "status-window-behind-options-2.png");
+    bool uptimeChanged = false;
+    for (int y = 96; y < 110 && !uptimeChanged; ++y)
+        for (int x = 10; x < 240 && !uptimeChanged; ++x)
+            uptimeChanged = before.rgb(x, y) != later.rgb(x, y);
+    EXPECT_TRUE(uptimeChanged);
+
     // The check box has the focus first; then the password box, the two paths, OK.
     display.pressKeys(options, {"space", "Tab"});
     display.typeText(options, "abc");
@@ -189,13 +262,13 @@ TEST_F(StatusWindowDisplay, OptionsStoresWhatWasTypedAndCancelWritesNothing) {
     uint32_t type = 0;
     ASSERT_EQ(platform::queryRegistryValue(key, USE_PASS_VALUE, value, size, &type),
               platform::RegistryStatus::Ok);
-    EXPECT_EQ(type, REG_DWORD);
+    EXPECT_EQ(type, platform::REGISTRY_TYPE_DWORD);
     ASSERT_EQ(size, 4u);
     EXPECT_EQ(value[0], 1);
     size = sizeof value;
     ASSERT_EQ(platform::queryRegistryValue(key, PASSWORD_VALUE, value, size, &type),
               platform::RegistryStatus::Ok);
-    EXPECT_EQ(type, REG_SZ);
+    EXPECT_EQ(type, platform::REGISTRY_TYPE_SZ);
     ASSERT_EQ(size, 8u);
     EXPECT_EQ(std::u16string(reinterpret_cast<const char16_t*>(value), 4), std::u16string(u"abc\0", 4));
     size = sizeof value;

@@ -10,6 +10,7 @@
 #include <FL/Fl.H>
 #include <FL/Fl_Box.H>
 #include <FL/Fl_Button.H>
+#include <FL/Fl_Image.H>
 #include <FL/Fl_Menu_Bar.H>
 #include <FL/Fl_Window.H>
 #include <FL/fl_ask.H>
@@ -184,8 +185,13 @@ bool FltkStatusView::createMenuBar() {
     restartButton = new Fl_Button(100, clientHeight + 2, 24, MENU_BAR_HEIGHT - 4);
     restartButton->box(FL_THIN_UP_BOX);
     restartButton->down_box(FL_THIN_DOWN_BOX);
-    if (pictures.restartButton)
+    if (pictures.restartButton) {
         restartButton->image(pictures.restartButton->pixmap());
+        // FLTK draws a disabled button's picture as it is unless it has a greyed one.
+        restartButtonGreyed.reset(pictures.restartButton->pixmap().copy());
+        restartButtonGreyed->inactive();
+        restartButton->deimage(restartButtonGreyed.get());
+    }
     restartButton->tooltip("Restart the selected thread");
     restartEntry = {&dialog, ID_RESTART_WORKER};
     restartButton->callback(onMenuCommand, &restartEntry);

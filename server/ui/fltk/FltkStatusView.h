@@ -5,9 +5,11 @@
 #include "server/ui/fltk/DialogUnits.h"
 #include "server/ui/fltk/Pictures.h"
 
+#include <memory>
 #include <string>
 
 class Fl_Button;
+class Fl_Image;
 class Fl_Menu_Bar;
 class Fl_Window;
 class ListView;
@@ -57,6 +59,7 @@ class FltkStatusView : public StatusView {
     ListView* addressList = nullptr;
     Fl_Menu_Bar* menuBar = nullptr;
     Fl_Button* restartButton = nullptr;
+    std::unique_ptr<Fl_Image> restartButtonGreyed;
     uintptr_t timer = 0;
     uint32_t timerPeriod = 0;
 };

@@ -112,3 +112,13 @@ void FltkToolkit::showMessageBox(const std::string& text, const std::string& cap
 std::unique_ptr<WindowToolkit> openFltkToolkit() {
     return FltkToolkit::open();
 }
+
+// Font matching keeps caches for the life of the process; a leak checker (AddressSanitizer
+// builds) is told that they are not ours.
+extern "C" const char* __lsan_default_suppressions() {
+    return "leak:libfontconfig.so\nleak:libXft.so\nleak:libX11.so\n";
+}
+
+extern "C" const char* __lsan_default_options() {
+    return "print_suppressions=0";
+}
