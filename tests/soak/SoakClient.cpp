@@ -191,9 +191,9 @@ bool SoakClient::checkListing(const std::string& reply) {
         at = end + 21;
     }
     bool same = seenFolders == folders && seenFiles.size() == files.size();
-    for (const auto& [name, spec] : files) {
+    for (const auto& [name, planned] : files) {
         auto it = seenFiles.find(name);
-        same = same && it != seenFiles.end() && it->second.size == spec.size;
+        same = same && it != seenFiles.end() && it->second.size == planned.size;
     }
     if (!same)
         fail("listing: the folder's entries differ from what the client made");
@@ -207,12 +207,12 @@ void SoakClient::listFolder() {
 void SoakClient::upload() {
     // A new file, or one that exists (it must end up exactly the new bytes).
     std::string name = files.empty() || random() % 3 == 0 ? newName("file") : pickFile();
-    FileSpec spec{static_cast<uint32_t>(random()), pickUploadSize()};
+    FileSpec planned{static_cast<uint32_t>(random()), pickUploadSize()};
     std::string request =
-        commandRequest(3006, folderLine() + "\\" + name + "\r\n" + soakContent(spec.seed, spec.size));
+        commandRequest(3006, folderLine() + "\\" + name + "\r\n" + soakContent(planned.seed, planned.size));
     if (expectBody("upload of " + name, exchangeWhole(request), ZERO_WORD)) {
-        files[name] = spec;
-        counts.uploadedBytes += spec.size;
+        files[name] = planned;
+        counts.uploadedBytes += planned.size;
     }
 }
 
@@ -220,10 +220,10 @@ void SoakClient::download() {
     std::string name = pickFile();
     if (name.empty())
         return getConfigure();
-    const FileSpec& spec = files[name];
+    const FileSpec& planned = files[name];
     expectBody("download of " + name,
                exchangeWhole(commandRequest(3005, folderLine() + "\\" + name + "\r\n")),
-               soakContent(spec.seed, spec.size));
+               soakContent(planned.seed, planned.size));
 }
 
 void SoakClient::deleteFile() {
@@ -328,8 +328,8 @@ void SoakClient::misbehave() {
 }
 
 void SoakClient::verifyFiles() {
-    for (const auto& [name, spec] : files) {
-        std::string expected = soakContent(spec.seed, spec.size);
+    for (const auto& [name, planned] : files) {
+        std::string expected = soakContent(planned.seed, planned.size);
         expectBody("read back of " + name,
                    exchangeWhole(commandRequest(3005, folderLine() + "\\" + name + "\r\n")), expected);
         if (readDiskFile(root + "/" + folderLine() + "/" + name) != expected)
