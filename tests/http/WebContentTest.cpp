@@ -122,7 +122,7 @@ TEST_F(WebContentTest, CommandsWithoutAReplyAndUnknownNumbers) {
 }
 
 TEST_F(WebContentTest, UrlsNeverLeaveTheProgramFolder) {
-    const char* attempts[] = {
+    const std::string attempts[] = {
         "/../secret.txt",
         "/../../../../../../etc/passwd",
         "/sub/../../secret.txt",
@@ -137,9 +137,9 @@ TEST_F(WebContentTest, UrlsNeverLeaveTheProgramFolder) {
         "/./../secret.txt",
         "..",
         "/sub/./../../program/../secret.txt",
-        ("/" + std::string(1200, 'a')).c_str(),
+        "/" + std::string(1200, 'a'),
     };
-    for (const char* attempt : attempts) {
+    for (const std::string& attempt : attempts) {
         std::string reply = get(attempt);
         EXPECT_EQ(replyBody(reply), startPageFor("10.1.2.3")) << attempt;
         EXPECT_EQ(reply.find("TOP-SECRET"), std::string::npos) << attempt;
