@@ -176,8 +176,10 @@ WriteOutcome writeFileAtomically(const std::string& target, const std::string& b
 bool keepDamagedCopy(const std::string& file, const std::string& bytes) {
     for (int number = 1; number <= BAD_COPY_LIMIT; ++number) {
         std::string name = file + ".bad";
-        if (number > 1)
-            name += "." + std::to_string(number);
+        if (number > 1) {
+            name += '.';
+            name += std::to_string(number);
+        }
         bool last = number == BAD_COPY_LIMIT;
         WriteOutcome outcome =
             writeFileAtomically(name, bytes, last ? IfTargetExists::Replace : IfTargetExists::Fail, false);
