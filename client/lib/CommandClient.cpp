@@ -6,6 +6,7 @@
 #include "client/lib/WireFormat.h"
 
 #include <memory>
+#include <type_traits>
 
 namespace kelvane::client {
 
@@ -39,6 +40,19 @@ Outcome<T> badArgument(std::string message) {
 std::string wordCountText(size_t expected, size_t received) {
     return "the reply body has " + std::to_string(received) + " bytes where " + std::to_string(expected) +
            " were expected";
+}
+
+// The typed outcome of a fixed-size reply: its failure carried over, or its bytes turned into the
+// value by decode, which reads exactly as many bytes as the reply was required to have.
+template <typename Decode>
+Outcome<std::invoke_result_t<Decode, const char*>> decodeReply(Outcome<std::string>&& reply, Decode decode) {
+    using Value = std::invoke_result_t<Decode, const char*>;
+    if (!reply.ok())
+        return carryFailure<Value>(std::move(reply));
+    Outcome<Value> outcome;
+    outcome.header = std::move(reply.header);
+    outcome.value = decode(reply.value.data());
+    return outcome;
 }
 
 } // namespace
@@ -202,6 +216,17 @@ Outcome<std::string> CommandClient::fixedReply(Command command, std::string_view
     return sendRaw(request);
 }
 
+Outcome<std::string> CommandClient::exactReply(Command command, std::string_view body,
+                                               size_t replyBytes) const {
+    // A longer reply has already been refused while it arrived.
+    auto reply = fixedReply(command, body, replyBytes);
+    if (reply.ok() && reply.value.size() != replyBytes) {
+        reply.error = ClientError::ShortReply;
+        reply.message = wordCountText(replyBytes, reply.value.size());
+    }
+    return reply;
+}
+
 Outcome<Configuration> CommandClient::getConfiguration() const {
     // Two words and two paths of at most 259 bytes each, with room to spare for a lenient reading.
     auto reply = fixedReply(Command::GetConfigure, "", 4096);
@@ -241,18 +266,9 @@ Outcome<PasswordComparison> CommandClient::checkPassword(std::string_view passwo
     std::optional<std::string> line = encodeTextLine(password, &problem);
     if (!line)
         return badArgument<PasswordComparison>(problem);
-    auto reply = fixedReply(Command::CheckPassword, *line, 4);
-    if (!reply.ok())
-        return carryFailure<PasswordComparison>(std::move(reply));
-    Outcome<PasswordComparison> outcome;
-    outcome.header = std::move(reply.header);
-    if (reply.value.size() != 4) {
-        outcome.error = ClientError::ShortReply;
-        outcome.message = wordCountText(4, reply.value.size());
-        return outcome;
-    }
-    outcome.value.word = static_cast<int32_t>(decodeWord(reply.value.data()));
-    return outcome;
+    return decodeReply(exactReply(Command::CheckPassword, *line, 4), [](const char* bytes) {
+        return PasswordComparison{static_cast<int32_t>(decodeWord(bytes))};
+    });
 }
 
 Outcome<ListingSummary> CommandClient::listFolder(std::string_view path,
@@ -387,18 +403,8 @@ Outcome<ResultReply> CommandClient::resultCommand(Command command, std::string_v
     std::optional<std::string> line = encodePathLine(path, &problem);
     if (!line)
         return badArgument<ResultReply>(problem);
-    auto reply = fixedReply(command, *line, 4);
-    if (!reply.ok())
-        return carryFailure<ResultReply>(std::move(reply));
-    Outcome<ResultReply> outcome;
-    outcome.header = std::move(reply.header);
-    if (reply.value.size() != 4) {
-        outcome.error = ClientError::ShortReply;
-        outcome.message = wordCountText(4, reply.value.size());
-        return outcome;
-    }
-    outcome.value.word = decodeWord(reply.value.data());
-    return outcome;
+    return decodeReply(exactReply(command, *line, 4),
+                       [](const char* bytes) { return ResultReply{decodeWord(bytes)}; });
 }
 
 Outcome<ResultReply> CommandClient::deleteFile(std::string_view path) const {
@@ -418,18 +424,8 @@ Outcome<DiskSpace> CommandClient::checkDiskSpace(std::string_view path) const {
     std::optional<std::string> line = encodePathLine(path, &problem);
     if (!line)
         return badArgument<DiskSpace>(problem);
-    auto reply = fixedReply(Command::CheckDiskSpace, *line, 8);
-    if (!reply.ok())
-        return carryFailure<DiskSpace>(std::move(reply));
-    Outcome<DiskSpace> outcome;
-    outcome.header = std::move(reply.header);
-    if (reply.value.size() != 8) {
-        outcome.error = ClientError::ShortReply;
-        outcome.message = wordCountText(8, reply.value.size());
-        return outcome;
-    }
-    outcome.value.freeBytes = decodeLittleEndian64(reply.value.data());
-    return outcome;
+    return decodeReply(exactReply(Command::CheckDiskSpace, *line, 8),
+                       [](const char* bytes) { return DiskSpace{decodeLittleEndian64(bytes)}; });
 }
 
 Outcome<MoveReply> CommandClient::moveItem(std::string_view source, std::string_view destination) const {
@@ -439,18 +435,8 @@ Outcome<MoveReply> CommandClient::moveItem(std::string_view source, std::string_
         sourceLine ? encodePathLine(destination, &problem) : std::nullopt;
     if (!destinationLine)
         return badArgument<MoveReply>(problem);
-    auto reply = fixedReply(Command::Move, *sourceLine + *destinationLine, 4);
-    if (!reply.ok())
-        return carryFailure<MoveReply>(std::move(reply));
-    Outcome<MoveReply> outcome;
-    outcome.header = std::move(reply.header);
-    if (reply.value.size() != 4) {
-        outcome.error = ClientError::ShortReply;
-        outcome.message = wordCountText(4, reply.value.size());
-        return outcome;
-    }
-    outcome.value.word = decodeWord(reply.value.data());
-    return outcome;
+    return decodeReply(exactReply(Command::Move, *sourceLine + *destinationLine, 4),
+                       [](const char* bytes) { return MoveReply{decodeWord(bytes)}; });
 }
 
 } // namespace kelvane::client

@@ -126,6 +126,8 @@ class CommandClient {
     void run(Exchange& exchange, int32_t commandId, std::optional<int64_t> contentLength,
              std::string_view firstBody, const BodyConsumer& onBody) const;
     Outcome<std::string> fixedReply(Command command, std::string_view body, size_t expectedBytes) const;
+    // A reply body of exactly replyBytes; a shorter one is a ShortReply, a longer one malformed.
+    Outcome<std::string> exactReply(Command command, std::string_view body, size_t replyBytes) const;
     Outcome<ResultReply> resultCommand(Command command, std::string_view path) const;
 
     ClientOptions options;
