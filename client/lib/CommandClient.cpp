@@ -29,12 +29,18 @@ Outcome<To> carryFailure(Outcome<From>&& from) {
     return to;
 }
 
+// An outcome that ends before any reply arrived, so it has no header.
 template <typename T>
-Outcome<T> badArgument(std::string message) {
+Outcome<T> failure(ClientError error, std::string message) {
     Outcome<T> outcome;
-    outcome.error = ClientError::BadArgument;
+    outcome.error = error;
     outcome.message = std::move(message);
     return outcome;
+}
+
+template <typename T>
+Outcome<T> badArgument(std::string message) {
+    return failure<T>(ClientError::BadArgument, std::move(message));
 }
 
 std::string wordCountText(size_t expected, size_t received) {
@@ -326,12 +332,8 @@ Outcome<DownloadSummary> CommandClient::downloadFile(std::string_view remotePath
 Outcome<DownloadSummary> CommandClient::downloadFile(std::string_view remotePath,
                                                      const std::string& localPath) const {
     OutputFile file;
-    if (!file.open(localPath)) {
-        Outcome<DownloadSummary> outcome;
-        outcome.error = ClientError::LocalFailure;
-        outcome.message = file.problem();
-        return outcome;
-    }
+    if (!file.open(localPath))
+        return failure<DownloadSummary>(ClientError::LocalFailure, file.problem());
     auto outcome =
         downloadFile(remotePath, [&](const char* data, size_t size) { return file.write(data, size); });
     bool closed = file.close();
@@ -385,12 +387,8 @@ Outcome<UploadReply> CommandClient::uploadFile(std::string_view remotePath, uint
 Outcome<UploadReply> CommandClient::uploadFile(std::string_view remotePath,
                                                const std::string& localPath) const {
     InputFile file;
-    if (!file.open(localPath)) {
-        Outcome<UploadReply> outcome;
-        outcome.error = ClientError::LocalFailure;
-        outcome.message = file.problem();
-        return outcome;
-    }
+    if (!file.open(localPath))
+        return failure<UploadReply>(ClientError::LocalFailure, file.problem());
     auto outcome = uploadFile(remotePath, file.size(),
                               [&](char* buffer, size_t capacity) { return file.read(buffer, capacity); });
     if (outcome.error == ClientError::LocalFailure && !file.problem().empty())
