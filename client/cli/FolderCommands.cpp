@@ -26,6 +26,18 @@ std::string unexpectedWord(uint32_t word) {
 std::string quoted(const std::string& path) {
     return "\"" + path + "\"";
 }
+
+// The exit status of a delete: the server answers Ok or Failed, and any other word is unexpected.
+int deleteResult(const CliContext& context, const client::Outcome<client::ResultReply>& outcome,
+                 const std::string& failedText) {
+    if (!outcome.ok())
+        return context.failOutcome(outcome);
+    if (outcome.value.is(ResultWord::Ok))
+        return EXIT_SUCCEEDED;
+    if (outcome.value.is(ResultWord::Failed))
+        return context.fail(failedText);
+    return context.fail(unexpectedWord(outcome.value.word));
+}
 } // namespace
 
 int runList(const CliContext& context, const CliArguments& arguments) {
@@ -40,27 +52,15 @@ int runList(const CliContext& context, const CliArguments& arguments) {
 }
 
 int runRemoveFile(const CliContext& context, const CliArguments& arguments) {
-    auto outcome = context.client.deleteFile(arguments[0]);
-    if (!outcome.ok())
-        return context.failOutcome(outcome);
-    if (outcome.value.is(ResultWord::Ok))
-        return EXIT_SUCCEEDED;
-    if (outcome.value.is(ResultWord::Failed))
-        return context.fail("cannot delete " + quoted(arguments[0]) +
+    return deleteResult(context, context.client.deleteFile(arguments[0]),
+                        "cannot delete " + quoted(arguments[0]) +
                             ": no such file, or it is a folder or protected");
-    return context.fail(unexpectedWord(outcome.value.word));
 }
 
 int runRemoveFolder(const CliContext& context, const CliArguments& arguments) {
-    auto outcome = context.client.deleteFolder(arguments[0]);
-    if (!outcome.ok())
-        return context.failOutcome(outcome);
-    if (outcome.value.is(ResultWord::Ok))
-        return EXIT_SUCCEEDED;
-    if (outcome.value.is(ResultWord::Failed))
-        return context.fail("cannot delete the folder " + quoted(arguments[0]) +
+    return deleteResult(context, context.client.deleteFolder(arguments[0]),
+                        "cannot delete the folder " + quoted(arguments[0]) +
                             ": no such folder, or something inside it could not be deleted");
-    return context.fail(unexpectedWord(outcome.value.word));
 }
 
 int runMakeFolder(const CliContext& context, const CliArguments& arguments) {
