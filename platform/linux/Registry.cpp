@@ -11,6 +11,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <mutex>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -189,6 +190,29 @@ bool keepDamagedCopy(const std::string& file, const std::string& bytes) {
     return false;
 }
 
+// The document a read may use, read afresh; the caller holds storeLock. Nothing when there is no
+// store file, or it is missing, unreadable or damaged: a read then finds nothing.
+std::optional<RegistryDocument> loadReadableDocument() {
+    if (storeFile.empty())
+        return std::nullopt;
+    Store store = loadStore(storeFile);
+    if (store.state != StoreState::Read || store.damaged)
+        return std::nullopt;
+    return std::move(store.document);
+}
+
+// The store a write starts from, read afresh; the caller holds storeLock and keeps it until the
+// write is saved. Nothing when there is no store file, or it exists but cannot be read: replacing
+// it would lose values that are still there.
+std::optional<Store> loadWritableStore() {
+    if (storeFile.empty())
+        return std::nullopt;
+    Store store = loadStore(storeFile);
+    if (store.state == StoreState::Unreadable)
+        return std::nullopt;
+    return store;
+}
+
 // Writes the changed document; the caller holds storeLock.
 bool saveStore(const std::string& file, const Store& store, const RegistryDocument& document) {
     if (!makeParentFolders(file))
@@ -221,10 +245,8 @@ RegistryStatus openRegistryKey(RegistryRoot root, const char16_t* keyPath, Regis
     if (keyPath == nullptr || !sectionPath(root, keyPath, path))
         return RegistryStatus::NotFound;
     std::lock_guard guard(storeLock);
-    if (storeFile.empty())
-        return RegistryStatus::NotFound;
-    Store store = loadStore(storeFile);
-    if (store.state != StoreState::Read || store.damaged || !isKeyOrAncestor(store.document, path))
+    std::optional<RegistryDocument> document = loadReadableDocument();
+    if (!document || !isKeyOrAncestor(*document, path))
         return RegistryStatus::NotFound;
     key = RegistryKey{root, keyPath};
     return RegistryStatus::Ok;
@@ -235,16 +257,15 @@ RegistryStatus createRegistryKey(RegistryRoot root, const char16_t* keyPath, Reg
     if (keyPath == nullptr || !sectionPath(root, keyPath, path))
         return RegistryStatus::Failed;
     std::lock_guard guard(storeLock);
-    if (storeFile.empty())
+    std::optional<Store> store = loadWritableStore();
+    if (!store)
         return RegistryStatus::Failed;
-    Store store = loadStore(storeFile);
-    if (store.state == StoreState::Unreadable)
-        return RegistryStatus::Failed;
-    if (store.state == StoreState::Missing || store.damaged || findSection(store.document, path) == nullptr) {
-        RegistryDocument changed = store.document;
+    if (store->state == StoreState::Missing || store->damaged ||
+        findSection(store->document, path) == nullptr) {
+        RegistryDocument changed = store->document;
         if (findSection(changed, path) == nullptr)
             changed.sections.push_back(RegistrySection{path, {}});
-        if (!saveStore(storeFile, store, changed))
+        if (!saveStore(storeFile, *store, changed))
             return RegistryStatus::Failed;
     }
     key = RegistryKey{root, keyPath};
@@ -257,12 +278,10 @@ RegistryStatus queryRegistryValue(const RegistryKey& key, const char16_t* name, 
     if (name == nullptr || !sectionPath(key.root, key.path, path) || !toUtf8(name, valueName))
         return RegistryStatus::NotFound;
     std::lock_guard guard(storeLock);
-    if (storeFile.empty())
+    std::optional<RegistryDocument> document = loadReadableDocument();
+    if (!document)
         return RegistryStatus::NotFound;
-    Store store = loadStore(storeFile);
-    if (store.state != StoreState::Read || store.damaged)
-        return RegistryStatus::NotFound;
-    RegistrySection* section = findSection(store.document, path);
+    RegistrySection* section = findSection(*document, path);
     RegistryValue* value = section == nullptr ? nullptr : findValue(*section, valueName);
     if (value == nullptr)
         return RegistryStatus::NotFound;
@@ -284,12 +303,10 @@ RegistryStatus setRegistryValue(const RegistryKey& key, const char16_t* name, ui
         !toUtf8(name, valueName))
         return RegistryStatus::Failed;
     std::lock_guard guard(storeLock);
-    if (storeFile.empty())
+    std::optional<Store> store = loadWritableStore();
+    if (!store)
         return RegistryStatus::Failed;
-    Store store = loadStore(storeFile);
-    if (store.state == StoreState::Unreadable)
-        return RegistryStatus::Failed;
-    RegistryDocument changed = store.document;
+    RegistryDocument changed = store->document;
     RegistrySection* section = findSection(changed, path);
     if (section == nullptr) {
         changed.sections.push_back(RegistrySection{path, {}});
@@ -302,7 +319,7 @@ RegistryStatus setRegistryValue(const RegistryKey& key, const char16_t* name, ui
         *existing = std::move(value);
     else
         section->values.push_back(std::move(value));
-    return saveStore(storeFile, store, changed) ? RegistryStatus::Ok : RegistryStatus::Failed;
+    return saveStore(storeFile, *store, changed) ? RegistryStatus::Ok : RegistryStatus::Failed;
 }
 
 void closeRegistryKey(RegistryKey& key) {
