@@ -1,7 +1,6 @@
 // The registry kept in one .reg file, replaced atomically on every write.
 #include "platform/Registry.h"
 
-#include "platform/TextCodePage.h"
 #include "platform/linux/RegistryFileFormat.h"
 
 #include <atomic>
@@ -52,20 +51,12 @@ const char* rootName(RegistryRoot root) {
     return "HKEY_LOCAL_MACHINE";
 }
 
-bool toUtf8(const std::u16string& wide, std::string& narrow) {
-    narrow.resize(wide.size() * NARROW_UNITS_PER_WIDE + 1);
-    long written = wideToNarrow(wide.data(), wide.size(), narrow.data(), narrow.size());
-    if (written < 0)
-        return false;
-    narrow.resize(static_cast<size_t>(written));
-    return true;
-}
-
 // "HKEY_LOCAL_MACHINE\Software\..." for a key; false for an empty or malformed key path.
 bool sectionPath(RegistryRoot root, const std::u16string& keyPath, std::string& path) {
     std::string narrow;
-    if (keyPath.empty() || keyPath.front() == u'\\' || keyPath.back() == u'\\' || !toUtf8(keyPath, narrow) ||
-        narrow.find("\\\\") != std::string::npos || narrow.find_first_of("[]\r\n") != std::string::npos)
+    if (keyPath.empty() || keyPath.front() == u'\\' || keyPath.back() == u'\\' ||
+        !registryTextFromWide(keyPath, narrow) || narrow.find("\\\\") != std::string::npos ||
+        narrow.find_first_of("[]\r\n") != std::string::npos)
         return false;
     path = std::string(rootName(root)) + "\\" + narrow;
     return true;
@@ -275,7 +266,7 @@ RegistryStatus createRegistryKey(RegistryRoot root, const char16_t* keyPath, Reg
 RegistryStatus queryRegistryValue(const RegistryKey& key, const char16_t* name, void* buffer, uint32_t& size,
                                   uint32_t* type) {
     std::string path, valueName;
-    if (name == nullptr || !sectionPath(key.root, key.path, path) || !toUtf8(name, valueName))
+    if (name == nullptr || !sectionPath(key.root, key.path, path) || !registryTextFromWide(name, valueName))
         return RegistryStatus::NotFound;
     std::lock_guard guard(storeLock);
     std::optional<RegistryDocument> document = loadReadableDocument();
@@ -300,7 +291,7 @@ RegistryStatus setRegistryValue(const RegistryKey& key, const char16_t* name, ui
                                 uint32_t size) {
     std::string path, valueName;
     if (name == nullptr || (data == nullptr && size > 0) || !sectionPath(key.root, key.path, path) ||
-        !toUtf8(name, valueName))
+        !registryTextFromWide(name, valueName))
         return RegistryStatus::Failed;
     std::lock_guard guard(storeLock);
     std::optional<Store> store = loadWritableStore();

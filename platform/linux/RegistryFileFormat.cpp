@@ -66,12 +66,7 @@ bool decodeFile(std::string_view bytes, std::string& text) {
         for (size_t i = 2; i + 1 < bytes.size(); i += 2)
             wide.push_back(static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) |
                                                  (static_cast<unsigned char>(bytes[i + 1]) << 8)));
-        text.resize(wide.size() * NARROW_UNITS_PER_WIDE + 1);
-        long written = wideToNarrow(wide.data(), wide.size(), text.data(), text.size());
-        if (written < 0)
-            return false;
-        text.resize(static_cast<size_t>(written));
-        return true;
+        return registryTextFromWide(wide, text);
     }
     if (bytes.size() >= 3 && bytes.substr(0, 3) == "\xEF\xBB\xBF")
         bytes.remove_prefix(3);
@@ -278,11 +273,8 @@ bool readableText(const RegistryValue& value, std::string& text) {
             return false;
         wide.push_back(unit);
     }
-    text.resize(wide.size() * NARROW_UNITS_PER_WIDE + 1);
-    long written = wideToNarrow(wide.data(), wide.size(), text.data(), text.size());
-    if (written < 0)
+    if (!registryTextFromWide(wide, text))
         return false;
-    text.resize(static_cast<size_t>(written));
     bool exact = false;
     return utf16Bytes(text, exact) == data && exact;
 }
@@ -321,6 +313,15 @@ void appendData(std::string& line, std::string& output, const RegistryValue& val
 }
 
 } // namespace
+
+bool registryTextFromWide(std::u16string_view wide, std::string& text) {
+    text.resize(wide.size() * NARROW_UNITS_PER_WIDE + 1);
+    long written = wideToNarrow(wide.data(), wide.size(), text.data(), text.size());
+    if (written < 0)
+        return false;
+    text.resize(static_cast<size_t>(written));
+    return true;
+}
 
 bool sameRegistryName(std::string_view first, std::string_view second) {
     if (first.size() != second.size())

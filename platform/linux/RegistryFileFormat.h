@@ -33,6 +33,10 @@ RegistryDocument parseRegistryText(std::string_view bytes, bool& damaged);
 // strings and 4-byte numbers get their readable forms, everything else a hex list.
 std::string formatRegistryText(const RegistryDocument& document);
 
+// The UTF-8 form in which the file keeps a UTF-16 text (key paths, value names, strings); false
+// when it cannot be converted.
+bool registryTextFromWide(std::u16string_view wide, std::string& text);
+
 // Section and value names compare without the case of ASCII letters, as the registry does.
 bool sameRegistryName(std::string_view first, std::string_view second);
 RegistrySection* findSection(RegistryDocument& document, std::string_view path);
