@@ -13,6 +13,7 @@
 #include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace platform {
 
@@ -254,8 +255,7 @@ RegistryStatus createRegistryKey(RegistryRoot root, const char16_t* keyPath, Reg
     if (store->state == StoreState::Missing || store->damaged ||
         findSection(store->document, path) == nullptr) {
         RegistryDocument changed = store->document;
-        if (findSection(changed, path) == nullptr)
-            changed.sections.push_back(RegistrySection{path, {}});
+        sectionFor(changed, path); // adds the key unless the salvaged document already holds it
         if (!saveStore(storeFile, *store, changed))
             return RegistryStatus::Failed;
     }
@@ -298,18 +298,9 @@ RegistryStatus setRegistryValue(const RegistryKey& key, const char16_t* name, ui
     if (!store)
         return RegistryStatus::Failed;
     RegistryDocument changed = store->document;
-    RegistrySection* section = findSection(changed, path);
-    if (section == nullptr) {
-        changed.sections.push_back(RegistrySection{path, {}});
-        section = &changed.sections.back();
-    }
-    RegistryValue value{valueName, type, {}};
     const auto* bytes = static_cast<const uint8_t*>(data);
-    value.data.assign(bytes, bytes + size);
-    if (RegistryValue* existing = findValue(*section, valueName))
-        *existing = std::move(value);
-    else
-        section->values.push_back(std::move(value));
+    storeValue(sectionFor(changed, path),
+               RegistryValue{valueName, type, std::vector<uint8_t>(bytes, bytes + size)});
     return saveStore(storeFile, *store, changed) ? RegistryStatus::Ok : RegistryStatus::Failed;
 }
 

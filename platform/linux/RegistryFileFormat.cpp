@@ -215,13 +215,6 @@ bool isKnownRootPath(std::string_view path) {
     return false;
 }
 
-void storeValue(RegistrySection& section, RegistryValue value) {
-    if (RegistryValue* existing = findValue(section, value.name))
-        *existing = std::move(value);
-    else
-        section.values.push_back(std::move(value));
-}
-
 // Splits the text into lines, joining a hex list's continuation lines (ended with '\').
 std::vector<std::string> logicalLines(std::string_view text) {
     std::vector<std::string> lines;
@@ -346,6 +339,20 @@ RegistryValue* findValue(RegistrySection& section, std::string_view name) {
     return nullptr;
 }
 
+RegistrySection& sectionFor(RegistryDocument& document, std::string_view path) {
+    if (RegistrySection* existing = findSection(document, path))
+        return *existing;
+    document.sections.push_back(RegistrySection{std::string(path), {}});
+    return document.sections.back();
+}
+
+void storeValue(RegistrySection& section, RegistryValue value) {
+    if (RegistryValue* existing = findValue(section, value.name))
+        *existing = std::move(value);
+    else
+        section.values.push_back(std::move(value));
+}
+
 RegistryDocument parseRegistryText(std::string_view bytes, bool& damaged) {
     RegistryDocument document;
     damaged = false;
@@ -383,11 +390,7 @@ RegistryDocument parseRegistryText(std::string_view bytes, bool& damaged) {
                 damaged = true;
                 continue;
             }
-            current = findSection(document, path);
-            if (current == nullptr) {
-                document.sections.push_back(RegistrySection{std::string(path), {}});
-                current = &document.sections.back();
-            }
+            current = &sectionFor(document, path);
             continue;
         }
         RegistryValue value;

@@ -41,5 +41,9 @@ bool registryTextFromWide(std::u16string_view wide, std::string& text);
 bool sameRegistryName(std::string_view first, std::string_view second);
 RegistrySection* findSection(RegistryDocument& document, std::string_view path);
 RegistryValue* findValue(RegistrySection& section, std::string_view name);
+// The section with that path, added empty at the end when the document has none.
+RegistrySection& sectionFor(RegistryDocument& document, std::string_view path);
+// Puts value into the section, in place of the value of the same name when there is one.
+void storeValue(RegistrySection& section, RegistryValue value);
 
 } // namespace platform
