@@ -1,6 +1,8 @@
 // Stream sockets and bounded waits, the shape the server's connection code expects.
 #pragma once
 
+#include "platform/File.h"
+
 #include <cstddef>
 #include <cstdint>
 
@@ -46,6 +48,16 @@ long peekSome(SocketHandle socket, void* buffer, size_t size);
 // failed, SOCKET_WOULD_BLOCK when there is no room. A blocking send would wait until the whole
 // buffer is queued, past any time-out, when the peer stops reading.
 long sendSome(SocketHandle socket, const void* data, size_t size);
+
+// Result of sendFileSome when the kernel cannot send this file straight to this socket; the
+// caller reads and sends the bytes itself.
+inline constexpr long SEND_FILE_UNSUPPORTED = -3;
+
+// Sends up to size bytes from the file's current position straight to the socket, without
+// copying them through the caller, and advances the position by the count sent. Never blocks and
+// never raises SIGPIPE: the count (> 0), 0 at the end of the file, -1 when the socket or the file
+// failed, SOCKET_WOULD_BLOCK when there is no room, SEND_FILE_UNSUPPORTED (nothing was sent).
+long sendFileSome(SocketHandle socket, FileHandle file, size_t size);
 
 // Number of bytes that can be received without waiting; 0 when unknown.
 size_t pendingBytes(SocketHandle socket);

@@ -3,10 +3,13 @@
 
 #include <arpa/inet.h>
 #include <cerrno>
+#include <csignal>
 #include <cstring>
+#include <fcntl.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/ioctl.h>
+#include <sys/sendfile.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -43,7 +46,9 @@ SocketHandle acceptClient(SocketHandle listening, uint8_t clientAddress[4]) {
     socklen_t length = sizeof peer;
     int client;
     do {
-        client = ::accept4(listening, reinterpret_cast<sockaddr*>(&peer), &length, SOCK_CLOEXEC);
+        // Clients are non-blocking: every transfer on them tries once and waits with a bound.
+        client =
+            ::accept4(listening, reinterpret_cast<sockaddr*>(&peer), &length, SOCK_CLOEXEC | SOCK_NONBLOCK);
     } while (client < 0 && errno == EINTR);
     if (client < 0)
         return INVALID_SOCKET_HANDLE;
@@ -111,6 +116,50 @@ long sendSome(SocketHandle socket, const void* data, size_t size) {
         if (result < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
             return SOCKET_WOULD_BLOCK;
         return result < 0 ? -1 : static_cast<long>(result);
+    }
+}
+
+namespace {
+
+// sendfile has no MSG_NOSIGNAL: a peer that has gone would raise SIGPIPE, whose default action
+// ends the process. The signal is ignored once, process-wide, before the first file is sent.
+void ignoreBrokenPipeSignal() {
+    static const bool ignored = [] {
+        struct sigaction action {};
+        action.sa_handler = SIG_IGN;
+        sigemptyset(&action.sa_mask);
+        return ::sigaction(SIGPIPE, &action, nullptr) == 0;
+    }();
+    (void)ignored;
+}
+
+// sendfile waits on a blocking socket until everything is queued, past any time-out; sockets
+// that did not come from acceptClient are made non-blocking first (every other transfer here
+// passes MSG_DONTWAIT, so nothing else changes for them).
+bool makeNonBlocking(SocketHandle socket) {
+    int flags = ::fcntl(socket, F_GETFL);
+    if (flags < 0)
+        return false;
+    return (flags & O_NONBLOCK) != 0 || ::fcntl(socket, F_SETFL, flags | O_NONBLOCK) == 0;
+}
+
+} // namespace
+
+long sendFileSome(SocketHandle socket, FileHandle file, size_t size) {
+    ignoreBrokenPipeSignal();
+    if (!makeNonBlocking(socket))
+        return -1;
+    for (;;) {
+        ssize_t result = ::sendfile(socket, file, nullptr, size);
+        if (result >= 0)
+            return static_cast<long>(result);
+        if (errno == EINTR)
+            continue;
+        if (errno == EAGAIN || errno == EWOULDBLOCK)
+            return SOCKET_WOULD_BLOCK;
+        if (errno == EINVAL || errno == ENOSYS || errno == EOVERFLOW)
+            return SEND_FILE_UNSUPPORTED;
+        return -1;
     }
 }
 
