@@ -58,15 +58,8 @@ void CommandHandler::downloadFile(Connection& connection) {
     path.reset();
     if (file == platform::INVALID_FILE_HANDLE)
         return; // the header alone; nothing is counted
-    char buffer[TRANSFER_BUFFER_SIZE];
-    for (;;) {
-        long count = platform::readFile(file, buffer, sizeof buffer);
-        if (count <= 0)
-            break;
-        // A short send means the peer is gone or stopped reading for 30 seconds.
-        if (connection.sendAll(buffer, count) != count)
-            break;
-    }
+    // Ends early when the peer is gone or took nothing for 30 seconds.
+    connection.sendFileContents(file);
     // Every download whose file could be opened counts, finished or not.
     sentFileCount.fetch_add(1, std::memory_order_relaxed);
     drawFileCounter(1);

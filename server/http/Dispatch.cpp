@@ -66,8 +66,11 @@ void dispatchRequest(ServerApp& app, Connection& connection) {
     case CMD_MOVE:
         return handler.moveItem(connection);
     case CMD_REMOTE_CONTROL:
+        // Sessions pause between the pieces of their reply: each piece leaves at once.
+        connection.gatherReplies(false);
         return handler.remoteControlSession(connection);
     case CMD_REMOTE_DISPLAY:
+        connection.gatherReplies(false);
         return handler.remoteDisplaySession(connection);
     default:
         // 3004, 0 (no Command-ID) and every unknown number are web requests.

@@ -40,9 +40,7 @@ int32_t Connection::serve(platform::SocketHandle client) {
         if (isRetired())
             platform::shutdownSocket(client, platform::ShutdownDirection::Both);
     }
-    bytesReceived = 0;
-    bodyStart = -1;
-    declaredBodyLength = 0;
+    resetRequestState();
     char line[REQUEST_LINE_SIZE];
     if (readLine(line, sizeof line) < 0) {
         closeSocket();
@@ -57,6 +55,8 @@ int32_t Connection::serve(platform::SocketHandle client) {
     }
     bodyStart = bytesReceived;
     declaredBodyLength = requestContentLength();
+    // A reply's small pieces leave together; a session that pauses between pieces turns this off.
+    gatherReplies(true);
     dispatchRequest(*app, *this);
     closeSocket();
     return 1;

@@ -171,13 +171,7 @@ void sendClientPackage(Connection& connection) {
         return;
     connection.setContentType("application/octet-stream");
     connection.writeResponseHeader(200, 0, 0);
-    char chunk[CHUNK_SIZE];
-    for (;;) {
-        long read = platform::readFile(file, chunk, sizeof chunk);
-        if (read <= 0)
-            break;
-        connection.sendAll(chunk, read);
-    }
+    connection.sendFileContents(file);
     platform::closeFile(file);
 }
 
@@ -202,11 +196,6 @@ void sendFile(Connection& connection) {
         platform::closeFile(file);
         return;
     }
-    char chunk[CHUNK_SIZE];
-    for (;;) {
-        long read = platform::readFile(file, chunk, sizeof chunk);
-        if (read <= 0 || connection.sendAll(chunk, read) <= 0)
-            break;
-    }
+    connection.sendFileContents(file);
     platform::closeFile(file);
 }

@@ -26,6 +26,8 @@ bool Connection::waitFor(platform::WaitFor what, int timeoutMilliseconds) {
 }
 
 bool Connection::waitReadable() {
+    if (!prepareToRead())
+        return false;
     return waitFor(platform::WaitFor::Readable, static_cast<int>(ioTimeoutMilliseconds));
 }
 
@@ -34,6 +36,60 @@ bool Connection::waitWritable() {
 }
 
 int32_t Connection::readLine(char* buffer, int32_t size) {
+    int32_t length = lineFromLookahead(buffer, size);
+    if (length >= 0)
+        return length;
+    if (!prepareToRead())
+        return -1;
+    return readLineFromSocket(buffer, size);
+}
+
+int32_t Connection::lineFromLookahead(char* buffer, int32_t size) {
+    if (inputBroken)
+        return -1;
+    // A request's lines usually arrive together: one peek sees them all, each line is cut from
+    // that copy, and the bytes used are taken from the socket in one receive later. The socket
+    // gives up nothing after the last line used.
+    if (lookaheadUsed == lookaheadLength) {
+        if (!prepareToRead())
+            return -1;
+        long peeked = platform::peekSome(currentSocket(), lookahead, sizeof lookahead);
+        if (peeked <= 0)
+            return -1;
+        lookaheadLength = static_cast<int32_t>(peeked);
+    }
+    const char* start = lookahead + lookaheadUsed;
+    int32_t available = lookaheadLength - lookaheadUsed;
+    int32_t limit = available < size ? available : size;
+    for (int32_t i = 1; i < limit; ++i) {
+        if (start[i] == LF && start[i - 1] == CR) {
+            std::memcpy(buffer, start, static_cast<size_t>(i - 1));
+            buffer[i - 1] = '\0';
+            lookaheadUsed += i + 1;
+            bytesReceived += i + 1;
+            return i - 1;
+        }
+    }
+    return -1;
+}
+
+bool Connection::prepareToRead() {
+    if (gatheredLength > 0 && flushReply() != 1)
+        return false;
+    if (inputBroken)
+        return false;
+    int32_t used = lookaheadUsed;
+    lookaheadLength = 0;
+    lookaheadUsed = 0;
+    if (used == 0)
+        return true;
+    // These bytes were seen by a peek, so they are in the socket already: one receive takes them.
+    if (platform::receiveSome(currentSocket(), lookahead, static_cast<size_t>(used)) != used)
+        inputBroken = true;
+    return !inputBroken;
+}
+
+int32_t Connection::readLineFromSocket(char* buffer, int32_t size) {
     platform::SocketHandle client = currentSocket();
     int32_t stored = 0;
     // Peek at what has arrived, then take exactly up to the line's CR LF, so that nothing after
@@ -110,6 +166,8 @@ int64_t Connection::receiveExact(void* buffer, int64_t n, int64_t& arrived) {
     arrived = 0;
     if (n <= 0)
         return n;
+    if (!prepareToRead())
+        return 0;
     auto* bytes = static_cast<char*>(buffer);
     while (arrived < n) {
         long received =
@@ -127,33 +185,9 @@ int64_t Connection::receiveExact(void* buffer, int64_t n, int64_t& arrived) {
     return n;
 }
 
-int64_t Connection::sendAll(const void* data, int64_t n) {
-    if (n <= 0)
-        return n;
-    const auto* bytes = static_cast<const char*>(data);
-    int64_t total = 0;
-    while (total < n) {
-        long sent = platform::sendSome(currentSocket(), bytes + total, static_cast<size_t>(n - total));
-        if (sent == platform::SOCKET_WOULD_BLOCK) {
-            if (!waitWritable())
-                return -1;
-            continue;
-        }
-        if (sent <= 0)
-            return total;
-        total += sent;
-    }
-    return n;
-}
-
-int64_t Connection::sendWord(uint32_t value) {
-    unsigned char bytes[4] = {static_cast<unsigned char>(value), static_cast<unsigned char>(value >> 8),
-                              static_cast<unsigned char>(value >> 16),
-                              static_cast<unsigned char>(value >> 24)};
-    return sendAll(bytes, 4);
-}
-
 int32_t Connection::readInputEvent(uint8_t record[12]) {
+    if (!prepareToRead())
+        return 0;
     // The wait for the next input record has no time-out: a remote control session may stay idle.
     if (!waitFor(platform::WaitFor::Readable, -1))
         return 0;
@@ -161,6 +195,9 @@ int32_t Connection::readInputEvent(uint8_t record[12]) {
 }
 
 void Connection::closeSocket() {
+    // What was gathered and the lookahead bytes used leave (or are taken) before the close.
+    if (currentSocket() != platform::INVALID_SOCKET_HANDLE)
+        prepareToRead();
     platform::SocketHandle client;
     {
         std::lock_guard guard(socketLock);
@@ -173,9 +210,18 @@ void Connection::closeSocket() {
         lingerAndClose(client);
     else
         platform::closeSocketHandle(client);
+    resetRequestState();
+}
+
+void Connection::resetRequestState() {
     bytesReceived = 0;
     bodyStart = -1;
     declaredBodyLength = 0;
+    lookaheadLength = 0;
+    lookaheadUsed = 0;
+    inputBroken = false;
+    gatheredLength = 0;
+    gathering = false;
 }
 
 void Connection::lingerAndClose(platform::SocketHandle client) {

@@ -14,6 +14,10 @@ inline constexpr uint32_t IO_TIMEOUT_SECONDS = 30;
 inline constexpr int32_t REQUEST_LINE_SIZE = 1024;
 inline constexpr int32_t URL_SIZE = 1024;
 inline constexpr int32_t CONTENT_TYPE_SIZE = 64;
+// Request bytes looked at ahead of the line being read (see readLine).
+inline constexpr int32_t LOOKAHEAD_SIZE = 2048;
+// Reply pieces up to this size are gathered while a reply is being written (see gatherReplies).
+inline constexpr int32_t REPLY_GATHER_SIZE = 2048;
 // How long a closing connection keeps discarding request bytes that were never read, so that the
 // client receives the whole reply instead of a reset.
 inline constexpr int LINGER_MILLISECONDS = 2000;
@@ -45,8 +49,25 @@ class Connection {
     // The same; arrived tells how many bytes were stored in buffer, also after a time-out.
     int64_t receiveExact(void* buffer, int64_t n, int64_t& arrived);
 
-    // n; fewer (possibly 0) when the peer closed or a send failed; -1 on time-out.
+    // n; fewer (possibly 0) when the peer closed or a send failed; -1 on time-out. While replies
+    // are gathered, a small piece is only stored, and a failure to send it shows at a later send,
+    // at flushReply or at the close.
     int64_t sendAll(const void* data, int64_t n);
+
+    // While on, small reply pieces are kept and leave together, in one send, when the reply
+    // continues with a large piece or a file, before the connection waits for the client, and at
+    // the close. The bytes and their order on the wire do not change. Turning it off sends what
+    // was kept. Sessions that pause between pieces of their reply must turn it off.
+    void gatherReplies(bool on);
+    // Sends the gathered pieces now: 1 when sent (or none was kept), 0 when the peer closed or a
+    // send failed, -1 on time-out.
+    int32_t flushReply();
+
+    // Sends the rest of the file from its current position: 1 when the end of the file went out,
+    // 0 when the peer closed, a send failed or the file could not be read, -1 when the peer took
+    // nothing for 30 seconds. The bytes go from the file to the socket without a user-space copy
+    // when the system allows it.
+    int32_t sendFileContents(platform::FileHandle file);
 
     // sendAll of the value's four bytes, least significant first.
     int64_t sendWord(uint32_t value);
@@ -87,6 +108,15 @@ class Connection {
   private:
     bool waitFor(platform::WaitFor what, int timeoutMilliseconds);
     void lingerAndClose(platform::SocketHandle client);
+    // A line that lies whole in the lookahead: its length, or -1 when none does.
+    int32_t lineFromLookahead(char* buffer, int32_t size);
+    int32_t readLineFromSocket(char* buffer, int32_t size);
+    // Before anything else reads from or waits on the socket: sends the gathered reply pieces and
+    // takes the lookahead bytes already used. False when that failed; nothing more is read then.
+    bool prepareToRead();
+    int64_t sendNow(const void* data, int64_t n);
+    int32_t sendFileByCopying(platform::FileHandle file);
+    void resetRequestState();
 
     uint32_t ioTimeoutMilliseconds;
     std::mutex socketLock;
@@ -95,4 +125,14 @@ class Connection {
     int64_t bytesReceived = 0;
     int64_t bodyStart = -1;
     int64_t declaredBodyLength = 0;
+    // Bytes peeked from the socket; the first lookaheadUsed of them were read as lines but are
+    // still in the socket, to be taken in one receive.
+    char lookahead[LOOKAHEAD_SIZE];
+    int32_t lookaheadLength = 0;
+    int32_t lookaheadUsed = 0;
+    // Set when taking used lookahead bytes failed: the stream's position is unknown from then on.
+    bool inputBroken = false;
+    char gatheredReply[REPLY_GATHER_SIZE];
+    int32_t gatheredLength = 0;
+    bool gathering = false;
 };

@@ -96,6 +96,58 @@ TEST(ConnectionTest, ReadLineNeverTakesBytesAfterTheLine) {
     EXPECT_EQ(std::string(body, 5), "BODY!");
 }
 
+// Lines are cut from one look at what has arrived; whatever reads next must still start right
+// after the last line handed out, whether it reads a line, a body or an input record.
+TEST(ConnectionTest, WhatFollowsTheLinesReadStaysInPlace) {
+    {
+        SocketPair pair;
+        Connection connection(nullptr, 0, SHORT_TIMEOUT);
+        connection.socket = pair.server;
+        pair.send("one\r\ntw");
+        char line[64];
+        EXPECT_EQ(connection.readLine(line, sizeof line), 3);
+        std::thread rest([&] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            pair.send("o\r\nthree\r\n");
+        });
+        EXPECT_EQ(connection.readLine(line, sizeof line), 3) << "a line that arrived in two parts";
+        EXPECT_EQ(std::string(line), "two");
+        rest.join();
+        EXPECT_EQ(connection.readLine(line, sizeof line), 5);
+        EXPECT_EQ(std::string(line), "three");
+    }
+    {
+        SocketPair pair;
+        Connection connection(nullptr, 0, SHORT_TIMEOUT);
+        connection.socket = pair.server;
+        pair.send("path\r\n" + std::string(12, '\x07') + "tail");
+        char line[64];
+        EXPECT_EQ(connection.readLine(line, sizeof line), 4);
+        uint8_t record[12];
+        EXPECT_EQ(connection.readInputEvent(record), 1);
+        EXPECT_EQ(record[0], 7);
+        EXPECT_EQ(record[11], 7);
+        char tail[4];
+        EXPECT_EQ(connection.receiveExact(tail, 4), 4);
+        EXPECT_EQ(std::string(tail, 4), "tail");
+    }
+    {
+        // Every byte of the request was read as lines: the close must not linger as if some
+        // were left unread.
+        SocketPair pair;
+        Connection connection(nullptr, 0, SHORT_TIMEOUT);
+        connection.socket = pair.server;
+        pair.send("GET / HTTP/1.1\r\nHost: a\r\n\r\n");
+        char line[64];
+        EXPECT_EQ(connection.readLine(line, sizeof line), 14);
+        EXPECT_EQ(connection.headers.readHeaders(), 0);
+        auto start = std::chrono::steady_clock::now();
+        connection.closeSocket();
+        EXPECT_LT(std::chrono::steady_clock::now() - start,
+                  std::chrono::milliseconds(LINGER_MILLISECONDS / 2));
+    }
+}
+
 TEST(ConnectionTest, ReadLineFailsOnSilenceAndOnClose) {
     {
         SocketPair pair;
