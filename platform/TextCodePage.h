@@ -14,6 +14,10 @@ inline constexpr size_t NARROW_UNITS_PER_WIDE = 3;
 // for length bytes.
 long narrowToWide(const char* text, size_t length, char16_t* output, size_t capacity);
 
+// True when the length bytes are well-formed UTF-8 (no overlong forms, surrogates or values
+// beyond U+10FFFF).
+bool isValidUtf8(const char* text, size_t length);
+
 // Converts length UTF-16 units into narrow text. An unpaired surrogate becomes '?'. Returns the
 // number of bytes written, or -1 when output cannot hold them.
 long wideToNarrow(const char16_t* text, size_t length, char* output, size_t capacity);

@@ -21,40 +21,6 @@ char lowerAscii(char character) {
     return character >= 'A' && character <= 'Z' ? static_cast<char>(character - 'A' + 'a') : character;
 }
 
-bool isValidUtf8(std::string_view text) {
-    size_t position = 0;
-    while (position < text.size()) {
-        auto lead = static_cast<unsigned char>(text[position]);
-        size_t extra;
-        uint32_t value;
-        uint32_t minimum;
-        if (lead < 0x80) {
-            ++position;
-            continue;
-        } else if ((lead & 0xE0) == 0xC0) {
-            extra = 1, value = lead & 0x1F, minimum = 0x80;
-        } else if ((lead & 0xF0) == 0xE0) {
-            extra = 2, value = lead & 0x0F, minimum = 0x800;
-        } else if ((lead & 0xF8) == 0xF0) {
-            extra = 3, value = lead & 0x07, minimum = 0x10000;
-        } else {
-            return false;
-        }
-        if (position + extra >= text.size())
-            return false;
-        for (size_t i = 1; i <= extra; ++i) {
-            auto next = static_cast<unsigned char>(text[position + i]);
-            if ((next & 0xC0) != 0x80)
-                return false;
-            value = (value << 6) | (next & 0x3F);
-        }
-        if (value < minimum || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF))
-            return false;
-        position += extra + 1;
-    }
-    return true;
-}
-
 // The file's text as UTF-8; false when its encoding is not one we read.
 bool decodeFile(std::string_view bytes, std::string& text) {
     if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF &&
@@ -367,7 +333,7 @@ RegistryDocument parseRegistryText(std::string_view bytes, bool& damaged) {
         std::string_view line = trim(rawLine);
         if (line.empty() || line[0] == ';')
             continue;
-        if (!isValidUtf8(line)) {
+        if (!isValidUtf8(line.data(), line.size())) {
             damaged = true;
             continue;
         }

@@ -9,14 +9,16 @@ namespace {
 
 constexpr char32_t REPLACEMENT_CHARACTER = 0xFFFD;
 
-// Decodes one UTF-8 sequence starting at text[0]; sets used to the bytes it took.
-char32_t decodeUtf8(const unsigned char* text, size_t available, size_t& used) {
+// Decodes one UTF-8 sequence starting at text[0] into value; sets used to the bytes it took.
+// False when the sequence is malformed (used is then 1, or the length of the overlong or
+// out-of-range sequence).
+bool decodeUtf8(const unsigned char* text, size_t available, char32_t& value, size_t& used) {
     unsigned char lead = text[0];
     used = 1;
+    value = lead;
     if (lead < 0x80)
-        return lead;
+        return true;
     size_t extra;
-    char32_t value;
     char32_t minimum;
     if ((lead & 0xE0) == 0xC0) {
         extra = 1, value = lead & 0x1F, minimum = 0x80;
@@ -25,19 +27,17 @@ char32_t decodeUtf8(const unsigned char* text, size_t available, size_t& used) {
     } else if ((lead & 0xF8) == 0xF0) {
         extra = 3, value = lead & 0x07, minimum = 0x10000;
     } else {
-        return REPLACEMENT_CHARACTER;
+        return false;
     }
     if (extra >= available)
-        return REPLACEMENT_CHARACTER;
+        return false;
     for (size_t i = 1; i <= extra; ++i) {
         if ((text[i] & 0xC0) != 0x80)
-            return REPLACEMENT_CHARACTER;
+            return false;
         value = (value << 6) | (text[i] & 0x3F);
     }
     used = extra + 1;
-    if (value < minimum || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF))
-        return REPLACEMENT_CHARACTER;
-    return value;
+    return value >= minimum && value <= 0x10FFFF && !(value >= 0xD800 && value <= 0xDFFF);
 }
 
 } // namespace
@@ -47,7 +47,9 @@ long narrowToWide(const char* text, size_t length, char16_t* output, size_t capa
     size_t written = 0;
     for (size_t position = 0; position < length;) {
         size_t used = 1;
-        char32_t character = decodeUtf8(bytes + position, length - position, used);
+        char32_t character;
+        if (!decodeUtf8(bytes + position, length - position, character, used))
+            character = REPLACEMENT_CHARACTER;
         position += used;
         if (character >= 0x10000) {
             if (written + 2 > capacity)
@@ -62,6 +64,18 @@ long narrowToWide(const char* text, size_t length, char16_t* output, size_t capa
         }
     }
     return static_cast<long>(written);
+}
+
+bool isValidUtf8(const char* text, size_t length) {
+    const auto* bytes = reinterpret_cast<const unsigned char*>(text);
+    for (size_t position = 0; position < length;) {
+        size_t used = 1;
+        char32_t character;
+        if (!decodeUtf8(bytes + position, length - position, character, used))
+            return false;
+        position += used;
+    }
+    return true;
 }
 
 long wideToNarrow(const char16_t* text, size_t length, char* output, size_t capacity) {
