@@ -6,6 +6,18 @@
 #include <cstring>
 #include <new>
 
+namespace {
+
+// Copies text into a buffer of size bytes, cut to fit, always terminated.
+template <size_t size>
+void copyCut(char (&buffer)[size], const char* text) {
+    size_t length = strnlen(text, size - 1);
+    std::memcpy(buffer, text, length);
+    buffer[length] = '\0';
+}
+
+} // namespace
+
 HeaderList::~HeaderList() {
     clear();
 }
@@ -13,8 +25,7 @@ HeaderList::~HeaderList() {
 void HeaderList::parseHeaderLine(const char* line, HeaderEntry& entry) {
     const char* colon = std::strchr(line, ':');
     if (colon == nullptr) {
-        std::strncpy(entry.name, line, sizeof entry.name - 1);
-        entry.name[sizeof entry.name - 1] = '\0';
+        copyCut(entry.name, line);
         entry.value[0] = '\0';
         return;
     }
@@ -27,8 +38,7 @@ void HeaderList::parseHeaderLine(const char* line, HeaderEntry& entry) {
     const char* value = colon + 1;
     if (*value == ' ')
         ++value;
-    std::strncpy(entry.value, value, sizeof entry.value - 1);
-    entry.value[sizeof entry.value - 1] = '\0';
+    copyCut(entry.value, value);
 }
 
 int32_t HeaderList::addLine(const char* line) {

@@ -263,8 +263,9 @@ int32_t Connection::requestCommandId() const {
 }
 
 void Connection::setContentType(const char* text) {
-    std::strncpy(contentType, text, CONTENT_TYPE_SIZE - 1);
-    contentType[CONTENT_TYPE_SIZE - 1] = '\0';
+    size_t length = strnlen(text, CONTENT_TYPE_SIZE - 1);
+    std::memcpy(contentType, text, length);
+    contentType[length] = '\0';
 }
 
 int32_t Connection::writeResponseHeader(int32_t status, int32_t commandId, int64_t contentLength) {
