@@ -7,9 +7,19 @@ using LibraryHandle = void*;
 // The address of an entry; the caller casts it to the entry's real type before calling it.
 using LibraryEntry = void (*)();
 
-// Loads the library with this bare file name from the program's own folder, or else through the
-// system's normal search. Null when neither loads.
-LibraryHandle loadLibrary(const char* fileName);
+// Where loadLibrary looks for a bare file name.
+enum class LibrarySearch {
+    // The program's own folder, then the system's normal search (an outside library).
+    ProgramFolderThenSystem,
+    // The program's own folder only: a module of the program, which shares its C++ objects and so
+    // must come from the same build, never from another copy on a search path.
+    ProgramFolderOnly,
+};
+
+// Loads the library with this bare file name as search says (a name with a slash is loaded as it
+// stands). Null when it does not load.
+LibraryHandle loadLibrary(const char* fileName,
+                          LibrarySearch search = LibrarySearch::ProgramFolderThenSystem);
 
 // The entry of that name, or null when the library has none (or library is null).
 LibraryEntry findLibraryEntry(LibraryHandle library, const char* name);

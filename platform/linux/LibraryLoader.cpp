@@ -24,7 +24,7 @@ std::string programFolder() {
 
 } // namespace
 
-LibraryHandle loadLibrary(const char* fileName) {
+LibraryHandle loadLibrary(const char* fileName, LibrarySearch search) {
     if (!fileName || !*fileName)
         return nullptr;
     // A bare name is looked for beside the program first, as the handheld's loader does.
@@ -33,6 +33,8 @@ LibraryHandle loadLibrary(const char* fileName) {
         if (!folder.empty())
             if (LibraryHandle library = dlopen((folder + fileName).c_str(), RTLD_NOW | RTLD_LOCAL))
                 return library;
+        if (search == LibrarySearch::ProgramFolderOnly)
+            return nullptr;
     }
     return dlopen(fileName, RTLD_NOW | RTLD_LOCAL);
 }

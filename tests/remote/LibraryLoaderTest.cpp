@@ -39,6 +39,35 @@ TEST_F(LibraryLoaderTest, ABareNameIsFoundInTheProgramFolder) {
     EXPECT_EQ(platform::findLibraryEntry(library, "Compress"), nullptr);
 }
 
+// The program's own modules are taken from its folder only; outside libraries also from the system.
+TEST_F(LibraryLoaderTest, TheSearchDecidesWhetherTheSystemPathIsTried) {
+    using platform::LibrarySearch;
+    struct Case {
+        std::string name;
+        LibrarySearch search;
+        bool loads;
+    };
+    const Case cases[] = {
+        // Beside this test program only.
+        {.name = "libkelvane_decompress_only.so", .search = LibrarySearch::ProgramFolderOnly, .loads = true},
+        {.name = "libkelvane_decompress_only.so",
+         .search = LibrarySearch::ProgramFolderThenSystem,
+         .loads = true},
+        // On the system's search path only (libquodra's own dependency).
+        {.name = "libdeflate.so.0", .search = LibrarySearch::ProgramFolderThenSystem, .loads = true},
+        {.name = "libdeflate.so.0", .search = LibrarySearch::ProgramFolderOnly, .loads = false},
+        // A name with a folder is loaded as it stands.
+        {.name = binFolder() + "/libquodra.so", .search = LibrarySearch::ProgramFolderOnly, .loads = true},
+    };
+    for (const Case& row : cases) {
+        platform::LibraryHandle loaded = platform::loadLibrary(row.name.c_str(), row.search);
+        EXPECT_EQ(loaded != nullptr, row.loads)
+            << row.name
+            << (row.search == LibrarySearch::ProgramFolderOnly ? " from the program folder only" : "");
+        platform::releaseLibrary(loaded);
+    }
+}
+
 TEST_F(LibraryLoaderTest, TheCompressionLibraryGivesEntriesThatRoundTrip) {
     library = platform::loadLibrary((binFolder() + "/libquodra.so").c_str());
     ASSERT_NE(library, nullptr);
