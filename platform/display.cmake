@@ -13,6 +13,9 @@ add_library(kelvane_platform_display STATIC
   ${CMAKE_CURRENT_LIST_DIR}/linux/InputUinput.cpp
 )
 target_link_libraries(kelvane_platform_display PRIVATE X11::X11 X11::Xext X11::Xtst PUBLIC Threads::Threads)
+# Position-independent so that the remote session module (libkelvane-remote.so) can hold it: the
+# server program itself links no display library.
+set_target_properties(kelvane_platform_display PROPERTIES POSITION_INDEPENDENT_CODE ON)
 
 # Loading the optional compression library; separate, so that start-up needs no display libraries.
 add_library(kelvane_platform_loader STATIC ${CMAKE_CURRENT_LIST_DIR}/linux/LibraryLoader.cpp)

@@ -1,11 +1,11 @@
 // The remote control session: the desktop's input records become synthetic input on this screen.
 #include "platform/Screen.h"
 #include "platform/SyntheticInput.h"
-#include "server/commands/CommandHandler.h"
 #include "server/net/Connection.h"
 #include "server/remote/InputEvent.h"
+#include "server/remote/RemoteSessions.h"
 
-void CommandHandler::remoteControlSession(Connection& connection) {
+void runRemoteControlSession(Connection& connection) {
     const platform::ScreenSize screen = platform::readScreenSize();
     // Without an input backend the records are still read, so that the desktop is not blocked.
     const auto input = platform::openSyntheticInput();

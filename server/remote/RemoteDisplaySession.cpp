@@ -1,8 +1,8 @@
 // The remote display session: the screen header, then every 200 ms the band of rows that changed.
 #include "platform/Thread.h"
-#include "server/commands/CommandHandler.h"
 #include "server/net/Connection.h"
 #include "server/net/ProcessState.h"
+#include "server/remote/RemoteSessions.h"
 #include "server/remote/ScreenGrabber.h"
 
 namespace {
@@ -39,7 +39,7 @@ bool sendFrameRecord(Connection& connection, ScreenGrabber& grabber, int32_t str
 
 } // namespace
 
-void CommandHandler::remoteDisplaySession(Connection& connection) {
+void runRemoteDisplaySession(Connection& connection) {
     connection.writeResponseHeader(200, 0, 0);
 
     ScreenGrabber grabber;

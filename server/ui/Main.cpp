@@ -2,9 +2,9 @@
 #include "platform/Signals.h"
 #include "server/net/Listener.h"
 #include "server/ui/CommandLine.h"
+#include "server/ui/FltkToolkitLibrary.h"
 #include "server/ui/HeadlessRun.h"
 #include "server/ui/ServerApp.h"
-#include "server/ui/fltk/OpenFltkToolkit.h"
 
 #include <cstdio>
 #include <memory>
@@ -31,7 +31,7 @@ int main(int argc, char** argv) {
     // destroyed only once none runs; otherwise it stays, reachable, until the process ends.
     static ServerApp* app = nullptr;
     app = new ServerApp(commandLine.options);
-    // Without a display the same window logic runs headless.
+    // Without a display (or without the FLTK views module) the same window logic runs headless.
     std::unique_ptr<WindowToolkit> toolkit;
     if (!app->options.headless)
         toolkit = openFltkToolkit();

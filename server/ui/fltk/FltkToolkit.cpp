@@ -1,15 +1,16 @@
 // Opening the display and running the status window's message loop with FLTK.
 #include "server/ui/fltk/FltkToolkit.h"
 
+#include "server/ui/FltkToolkitLibrary.h"
 #include "server/ui/MainStatusDialog.h"
 #include "server/ui/ServedAddresses.h"
 #include "server/ui/StatusMessages.h"
 #include "server/ui/TerminationRequests.h"
-#include "server/ui/fltk/OpenFltkToolkit.h"
 
 #include <FL/Fl.H>
 #include <FL/Fl_Window.H>
 #include <FL/x.H>
+#include <type_traits>
 
 namespace {
 
@@ -109,16 +110,8 @@ void FltkToolkit::showMessageBox(const std::string& text, const std::string& cap
     showFltkMessageBox(text, caption, icon);
 }
 
-std::unique_ptr<WindowToolkit> openFltkToolkit() {
-    return FltkToolkit::open();
+// The module's one entry, looked up by name by the program.
+extern "C" WindowToolkit* OpenFltkToolkit() {
+    return FltkToolkit::open().release();
 }
-
-// Font matching keeps caches for the life of the process; a leak checker (AddressSanitizer
-// builds) is told that they are not ours.
-extern "C" const char* __lsan_default_suppressions() {
-    return "leak:libfontconfig.so\nleak:libXft.so\nleak:libX11.so\n";
-}
-
-extern "C" const char* __lsan_default_options() {
-    return "print_suppressions=0";
-}
+static_assert(std::is_same_v<decltype(&OpenFltkToolkit), OpenFltkToolkitEntry>);
