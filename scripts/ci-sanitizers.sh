@@ -39,7 +39,7 @@ run_asan() {
   (cd "$build" &&
     ASAN_OPTIONS="detect_leaks=1:abort_on_error=0:log_path=$logs/asan:log_exe_name=1" \
     UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1:log_path=$logs/ubsan:log_exe_name=1" \
-    ctest --output-on-failure -j"$jobs" -LE 'display|wine|browser') || status=1
+    ctest --output-on-failure -j"$jobs" -LE 'wine|browser') || status=1
   check_reports "$logs" || status=1
   return $status
 }
