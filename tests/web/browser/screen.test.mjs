@@ -42,7 +42,8 @@ function workerActions(log) {
 
 // A copy of the program folder without libquodra.so: the server then sends every band raw.
 function programFolderWithoutCompression(folder) {
-  for (const name of ['kelvane-server', 'default.html', 'Qormix.cab']) fs.copyFileSync(path.join(binDir, name), path.join(folder, name));
+  // The remote screen module comes with the program; only the compression library stays behind.
+  for (const name of ['kelvane-server', 'libkelvane-remote.so', 'default.html', 'Qormix.cab']) fs.copyFileSync(path.join(binDir, name), path.join(folder, name));
   fs.chmodSync(path.join(folder, 'kelvane-server'), 0o755);
   return path.join(folder, 'kelvane-server');
 }
