@@ -10,9 +10,12 @@ namespace {
 
 // Xlib's error handlers are process-wide and by default end the process. Ours count the errors of
 // our own connections and pass every other connection's errors to the handler installed before.
-// Recursive, because a close may report an error to the handler on the same thread.
-std::recursive_mutex connectionsLock;
-std::unordered_map<Display*, unsigned long> errorCounts; // guarded by connectionsLock
+// Recursive, because a close may report an error to the handler on the same thread. Both are
+// never destroyed: a screen session's worker may still be using a connection while the process
+// exits.
+std::recursive_mutex& connectionsLock = *new std::recursive_mutex;
+std::unordered_map<Display*, unsigned long>& errorCounts =
+    *new std::unordered_map<Display*, unsigned long>; // guarded by connectionsLock
 XErrorHandler earlierErrorHandler = nullptr;
 XIOErrorHandler earlierIOErrorHandler = nullptr;
 std::once_flag handlersInstalled;
