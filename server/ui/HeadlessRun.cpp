@@ -1,6 +1,7 @@
 // The headless message loop: the window's queue, its one timer and termination requests.
 #include "server/ui/HeadlessRun.h"
 
+#include "platform/Thread.h"
 #include "platform/TickCount.h"
 #include "server/ui/MainStatusDialog.h"
 #include "server/ui/StatusMessages.h"
@@ -16,6 +17,13 @@ void HeadlessToolkit::showMessageBox(const std::string& text, const std::string&
     view.showMessageBox(text, caption, icon);
 }
 
+namespace {
+// After a burst of messages the loop rests this long before it waits again, so that a busy server
+// wakes it a few hundred times a second instead of three times per request. Lines appear at most
+// this much later.
+constexpr uint32_t BURST_PAUSE_MILLISECONDS = 5;
+} // namespace
+
 int HeadlessToolkit::runMessageLoop(MainStatusDialog& dialog) {
     int exitStatus = 0;
     platform::MessageQueue& queue = dialog.messageQueue();
@@ -29,6 +37,7 @@ int HeadlessToolkit::runMessageLoop(MainStatusDialog& dialog) {
     }
 
     uint32_t nextTick = platform::tickCount() + view.timerPeriod();
+    bool handledSinceWait = false;
     for (;;) {
         int wait = -1;
         if (view.timerPeriod() != 0) {
@@ -36,7 +45,19 @@ int HeadlessToolkit::runMessageLoop(MainStatusDialog& dialog) {
             wait = remaining > 0 ? remaining : 0;
         }
         platform::WindowMessage message;
-        if (!queue.waitNext(message, wait)) {
+        // What is queued already is taken without waiting; once the queue is empty the printed
+        // lines leave together, and after a burst the loop rests before it waits again.
+        bool taken = queue.waitNext(message, 0);
+        if (!taken) {
+            view.flushOutput();
+            if (handledSinceWait) {
+                handledSinceWait = false;
+                platform::sleepMilliseconds(BURST_PAUSE_MILLISECONDS);
+                continue;
+            }
+            taken = queue.waitNext(message, wait);
+        }
+        if (!taken) {
             // The timer's turn; a late tick is not made up for.
             uint32_t now = platform::tickCount();
             nextTick += view.timerPeriod();
@@ -47,6 +68,7 @@ int HeadlessToolkit::runMessageLoop(MainStatusDialog& dialog) {
         }
         if (message.message == WM_QUIT)
             break;
+        handledSinceWait = true;
         dialog.handleMessage(message);
     }
     return exitStatus;

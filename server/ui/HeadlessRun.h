@@ -8,8 +8,7 @@
 
 class HeadlessToolkit : public WindowToolkit {
   public:
-    explicit HeadlessToolkit(std::FILE* out = stdout, std::FILE* errors = stderr)
-        : view(out, errors), errorOutput(errors) {}
+    explicit HeadlessToolkit(std::FILE* out = stdout, std::FILE* errors = stderr) : view(out, errors) {}
 
     StatusView& statusView(MainStatusDialog& dialog) override;
     // Exit status 1 when the server could not start (the message box went to standard error),
@@ -19,5 +18,4 @@ class HeadlessToolkit : public WindowToolkit {
 
   private:
     HeadlessView view;
-    std::FILE* errorOutput;
 };

@@ -28,7 +28,6 @@ std::string minuteOf(const std::string& uptime) {
 
 void HeadlessView::printLine(const std::string& line) {
     std::fprintf(output, "%s\n", line.c_str());
-    std::fflush(output);
 }
 
 void HeadlessView::printRow(int position) {

@@ -48,6 +48,9 @@ class HeadlessView : public StatusView {
     uint32_t timerPeriod() const { return timerPeriodMilliseconds; }
     uintptr_t timerIdentifier() const { return timer; }
 
+    // Lines are printed into the output's buffer; this sends them on.
+    void flushOutput() { std::fflush(output); }
+
   private:
     void printLine(const std::string& line);
     void printRow(int position);
