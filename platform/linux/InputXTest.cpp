@@ -108,7 +108,12 @@ std::unique_ptr<SyntheticInput> openXTestInput() {
     int errorBase = 0;
     int major = 0;
     int minor = 0;
-    if (!XTestQueryExtension(display, &eventBase, &errorBase, &major, &minor)) {
+    bool present;
+    {
+        std::lock_guard lock(extensionQueryLock());
+        present = XTestQueryExtension(display, &eventBase, &errorBase, &major, &minor);
+    }
+    if (!present) {
         closeDisplayConnection(display);
         return nullptr;
     }

@@ -95,7 +95,12 @@ class X11Screen final : public ScreenContext {
     }
 
     void createSharedImage() {
-        if (!XShmQueryExtension(display))
+        bool shared;
+        {
+            std::lock_guard lock(extensionQueryLock());
+            shared = XShmQueryExtension(display);
+        }
+        if (!shared)
             return;
         XImage* image =
             XShmCreateImage(display, visual, static_cast<unsigned>(depth), ZPixmap, nullptr, &segment,

@@ -53,6 +53,11 @@ unsigned long errorsOf(Display* display) {
 
 } // namespace
 
+std::mutex& extensionQueryLock() {
+    static std::mutex& lock = *new std::mutex;
+    return lock;
+}
+
 Display* openDisplayConnection() {
     std::call_once(handlersInstalled, [] {
         // Connections are opened and used on many worker threads.

@@ -3,6 +3,7 @@
 
 #include <X11/Xlib.h>
 #include <functional>
+#include <mutex>
 
 namespace platform {
 
@@ -13,6 +14,11 @@ Display* openDisplayConnection();
 
 // Closes a connection from openDisplayConnection; null is ignored.
 void closeDisplayConnection(Display* display);
+
+// The extension libraries (MIT-SHM, XTEST) create their process-wide bookkeeping on their first
+// call without a lock, so two threads making that call at once leave one copy behind. Queries that
+// may be an extension's first call are made under this lock.
+std::mutex& extensionQueryLock();
 
 // Runs request (which returns false when Xlib refused it), waits until the server has answered it,
 // and tells whether it went through without a protocol error.
