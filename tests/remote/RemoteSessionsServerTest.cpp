@@ -19,38 +19,12 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-bool receiveExactly(int socket, void* buffer, size_t size, int timeoutMilliseconds = 5000) {
-    auto* bytes = static_cast<uint8_t*>(buffer);
-    size_t have = 0;
-    while (have < size) {
-        pollfd wait{.fd = socket, .events = POLLIN, .revents = 0};
-        if (poll(&wait, 1, timeoutMilliseconds) <= 0)
-            return false;
-        const ssize_t got = recv(socket, bytes + have, size - have, 0);
-        if (got <= 0)
-            return false;
-        have += static_cast<size_t>(got);
-    }
-    return true;
-}
-
 bool receiveWord(int socket, uint32_t& word) {
     uint8_t bytes[4];
     if (!receiveExactly(socket, bytes, 4))
         return false;
     word = bytes[0] | (bytes[1] << 8) | (bytes[2] << 16) | (static_cast<uint32_t>(bytes[3]) << 24);
     return true;
-}
-
-std::string receiveHeaderBlock(int socket) {
-    std::string block;
-    char byte;
-    while (block.size() < 4 || block.compare(block.size() - 4, 4, "\r\n\r\n") != 0) {
-        if (!receiveExactly(socket, &byte, 1))
-            return {};
-        block += byte;
-    }
-    return block;
 }
 
 class RemoteSessionsServerTest : public testing::Test {

@@ -73,3 +73,28 @@ std::string replyBody(const std::string& reply) {
     size_t end = reply.find("\r\n\r\n");
     return end == std::string::npos ? std::string() : reply.substr(end + 4);
 }
+
+bool receiveExactly(int socket, void* buffer, size_t size, int timeoutMilliseconds) {
+    auto* bytes = static_cast<char*>(buffer);
+    for (size_t have = 0; have < size;) {
+        pollfd wait{.fd = socket, .events = POLLIN, .revents = 0};
+        if (::poll(&wait, 1, timeoutMilliseconds) <= 0)
+            return false;
+        const ssize_t got = ::recv(socket, bytes + have, size - have, 0);
+        if (got <= 0)
+            return false;
+        have += static_cast<size_t>(got);
+    }
+    return true;
+}
+
+std::string receiveHeaderBlock(int socket) {
+    std::string block;
+    char byte;
+    while (block.size() < 4 || block.compare(block.size() - 4, 4, "\r\n\r\n") != 0) {
+        if (!receiveExactly(socket, &byte, 1))
+            return {};
+        block += byte;
+    }
+    return block;
+}

@@ -1,6 +1,7 @@
 // Raw byte exchanges with a server on loopback.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -18,6 +19,14 @@ bool sendBytes(int socket, std::string_view bytes);
 
 // Reads until close or time-out.
 std::string readUntilClosed(int socket, int timeoutMilliseconds = 10000, bool* closedByServer = nullptr);
+
+// Receives exactly size bytes, waiting at most timeoutMilliseconds for each piece; false when the
+// peer closed, failed or went silent first.
+bool receiveExactly(int socket, void* buffer, size_t size, int timeoutMilliseconds = 5000);
+
+// The reply's header block up to and including its empty line; empty when it did not arrive whole.
+// Reads byte by byte, so that whatever follows the block stays unread.
+std::string receiveHeaderBlock(int socket);
 
 // The body of an HTTP reply (after the first empty line); empty when there is none.
 std::string replyBody(const std::string& reply);

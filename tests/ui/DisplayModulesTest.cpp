@@ -55,31 +55,6 @@ void expectMapped(pid_t pid, const std::vector<std::string>& libraries, bool exp
         EXPECT_EQ(maps(files, library), expected) << library << " " << when;
 }
 
-bool receiveExactly(int socket, void* buffer, size_t size, int timeoutMilliseconds = 5000) {
-    auto* bytes = static_cast<uint8_t*>(buffer);
-    for (size_t have = 0; have < size;) {
-        pollfd wait{.fd = socket, .events = POLLIN, .revents = 0};
-        if (poll(&wait, 1, timeoutMilliseconds) <= 0)
-            return false;
-        const ssize_t got = recv(socket, bytes + have, size - have, 0);
-        if (got <= 0)
-            return false;
-        have += static_cast<size_t>(got);
-    }
-    return true;
-}
-
-std::string receiveHeaderBlock(int socket) {
-    std::string block;
-    char byte;
-    while (block.size() < 4 || block.compare(block.size() - 4, 4, "\r\n\r\n") != 0) {
-        if (!receiveExactly(socket, &byte, 1))
-            return {};
-        block += byte;
-    }
-    return block;
-}
-
 // Waits up to five seconds for a line of the server's standard output.
 bool waitForOutputLine(const ServerProcess& server, const std::string& line) {
     for (int i = 0; i < 250; ++i) {
